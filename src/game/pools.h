@@ -1,0 +1,16 @@
+// The shot and effect pools.
+#pragma once
+#include "game/actor.h"
+
+constexpr int kShotSlots = 128;
+constexpr int kEffectSlots = 32;
+
+struct Effect {
+    char tag[8];
+    Vec3 position;
+    Vec3 rotation;  // roll is random at spawn
+    int frames;     // free when 0 or less
+};
+
+extern Actor ShotPool[kShotSlots];
+extern Effect EffectPool[kEffectSlots];

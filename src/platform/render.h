@@ -1,0 +1,116 @@
+// The render device: the fixed-function subset of the classic 3D pipeline the
+// game draws with (per-vertex lighting with one directional light, materials,
+// texture stage 0 colour and alpha operations, alpha blending, depth test,
+// culling), implemented on OpenGL 3.3 core. Numeric values of the enums are
+// the classic ones, so game code reads the same numbers the design uses.
+#pragma once
+#include <cstdint>
+
+#include "graphics/math3d.h"
+
+struct Color4 {
+    float r, g, b, a;
+};
+
+struct Material {
+    Color4 diffuse, ambient, specular, emissive;
+    float power;
+};
+
+struct Light {  // directional
+    Color4 diffuse, specular, ambient;
+    Vec3 direction;
+};
+
+enum RdCull { RD_CULL_NONE = 1, RD_CULL_CW = 2, RD_CULL_CCW = 3 };
+enum RdBlend {
+    RD_BLEND_ZERO = 1,
+    RD_BLEND_ONE = 2,
+    RD_BLEND_SRCCOLOR = 3,
+    RD_BLEND_INVSRCCOLOR = 4,
+    RD_BLEND_SRCALPHA = 5,
+    RD_BLEND_INVSRCALPHA = 6,
+};
+enum RdTexOp { RD_TOP_DISABLE = 1, RD_TOP_SELECTARG1 = 2, RD_TOP_SELECTARG2 = 3, RD_TOP_MODULATE = 4 };
+enum RdTexArg { RD_TA_DIFFUSE = 0, RD_TA_CURRENT = 1, RD_TA_TEXTURE = 2 };
+enum RdTransform { RD_WORLD = 0, RD_VIEW = 1, RD_PROJECTION = 2 };
+
+// Pre-transformed screen vertex: pixels, origin top-left of the 800 x 600 view.
+struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse;  // ARGB
+    float u, v;
+};
+
+// World-space vertex with a colour and no normal.
+struct WorldVertex {
+    float x, y, z;
+    uint32_t diffuse;  // ARGB
+    float u, v;
+};
+
+// Mesh vertex; diffuse is used only by meshes created with vertex colours.
+struct MeshVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+    uint32_t diffuse;  // ARGB
+};
+
+struct RdTexture;
+struct RdMesh;
+struct RdRenderTarget;
+
+// Device life. RdCreate makes the GL context for the game window.
+bool RdCreate();
+void RdRelease();
+bool RdIsCreated();
+
+// Frame. Clear colour is ARGB.
+void RdBeginScene();
+void RdClear(uint32_t argb, float depth);
+void RdEndScene();
+bool RdPresent();
+
+// Render states.
+void RdSetLighting(bool on);
+void RdSetSpecularEnable(bool on);
+void RdSetAlphaBlend(bool on);
+void RdSetBlend(int src, int dst);
+void RdSetZEnable(bool on);
+void RdSetCullMode(int cull);
+void RdSetColorOp(int op);
+void RdSetColorArgs(int arg1, int arg2);
+void RdSetAlphaOp(int op);
+void RdSetAlphaArgs(int arg1, int arg2);
+void RdSetFilter(bool linear);
+void RdSetTransform(int which, const Matrix& m);
+void RdSetMaterial(const Material& m);
+void RdSetLight(int index, const Light& light);
+void RdEnableLight(int index, bool on);
+Viewport RdGetViewport();
+
+// Textures: RGBA8 pixels, rows top to bottom.
+RdTexture* RdCreateTexture(int width, int height, const uint8_t* rgba);
+void RdReleaseTexture(RdTexture* t);
+void RdSetTexture(RdTexture* t);  // null unbinds
+
+// Drawing.
+void RdDrawScreenQuad(const ScreenVertex v[4]);  // two-triangle strip
+void RdDrawWorldQuad(const WorldVertex v[4]);    // two-triangle strip
+RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t* indices,
+                     int indexCount, bool hasVertexColours);
+void RdDrawMesh(RdMesh* mesh, int firstIndex, int indexCount);  // triangle list
+void RdReleaseMesh(RdMesh* mesh);
+
+// Off-screen target with its own depth buffer.
+RdRenderTarget* RdCreateRenderTarget(int width, int height);
+RdTexture* RdRenderTargetTexture(RdRenderTarget* rt);
+// Null puts back the back buffer and its viewport.
+void RdSetRenderTarget(RdRenderTarget* rt);
+void RdReleaseRenderTarget(RdRenderTarget* rt);
+
+// The 800 x 600 picture last presented, RGBA8, rows top to bottom.
+bool RdReadLastFrame(uint8_t* rgba);
+// The current target's pixels now (tests), RGBA8, rows top to bottom.
+bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba);

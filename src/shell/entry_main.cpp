@@ -1,0 +1,2 @@
+// Placeholder until the frame loop lands.
+int main() { return 0; }

@@ -1,0 +1,43 @@
+// Keyboard state by virtual-key code, the seven logical buttons with their
+// edge latches, the menu cursor, and the relative mouse.
+#pragma once
+#include <cstdint>
+
+enum Button {
+    ButtonLeft = 0,
+    ButtonRight = 1,
+    ButtonUp = 2,
+    ButtonDown = 3,
+    ButtonSpace = 4,
+    ButtonShift = 5,
+    ButtonEnter = 6,
+};
+constexpr int kButtonCount = 7;
+
+// Virtual-key codes the game reads.
+enum : uint8_t {
+    VK_RETURN = 0x0D,
+    VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+};
+
+extern uint8_t KeyState[256];
+extern uint8_t ButtonState[kButtonCount];
+extern int ButtonLatch[kButtonCount];
+
+void UpdateButtons();
+int ButtonPressed(int button);
+int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
+int MouseInit();
+// Relative motion since the previous read; (0, 0) while the window is inactive.
+void MousePoll(int* dx, int* dy);
+int MouseButton(int button);
+void InputRelease();
+// Clears key state, button state and latches (program start and tests).
+void ResetInput();

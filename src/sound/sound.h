@@ -1,0 +1,22 @@
+// Sound effects (12 slots) and stage music (16 slots).
+#pragma once
+
+constexpr int kSoundSlots = 12;
+constexpr int kMusicSlots = 16;
+
+int InitSound();
+int LoadWave(int slot, const char* path);
+void PlaySound(int slot, int restart);
+void ReleaseSound();
+
+int InitMusic();
+int LoadMusic(const char* path, int slot);
+// Loop end in thousands of ticks of 768 per quarter note. Slot -1 does nothing.
+void PlayMusic(int slot, int loopEndThousands);
+void StopMusic();
+// Hundredths of a decibel as the master music volume. Slot -1 does nothing.
+void SetMusicVolume(int slot, int volume);
+void ReleaseMusic();
+
+// Last volume set (for state dumps).
+int CurrentMusicVolume();
