@@ -1,0 +1,3 @@
+// Placeholder: this scene draws nothing until its screen is built.
+#include "shell/scenes.h"
+void PlayFrame() {}

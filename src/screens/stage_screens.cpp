@@ -1,0 +1,6 @@
+// Placeholder: this scene draws nothing until its screen is built.
+#include "shell/scenes.h"
+void CountdownScene() {}
+void PauseScene() {}
+void StageEndScene() {}
+void ResultScene() {}

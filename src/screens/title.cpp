@@ -1,0 +1,4 @@
+// Placeholder: this scene draws nothing until its screen is built.
+#include "shell/scenes.h"
+void TitleScene() {}
+void StageSelectScene() {}

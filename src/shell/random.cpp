@@ -1,0 +1,31 @@
+#include "shell/random.h"
+
+#include "platform/system.h"
+
+namespace {
+// A linear congruential generator with the classic 15-bit output, our own so
+// that a seeded run gives the same sequence everywhere.
+uint32_t g_state = 1;
+bool g_fixed = false;
+uint32_t g_fixedSeed = 1;
+}  // namespace
+
+void SeedRandom(uint32_t seed) { g_state = seed; }
+
+int NextRandom() {
+    g_state = g_state * 1103515245u + 12345u;
+    return static_cast<int>((g_state >> 16) & 0x7FFF);
+}
+
+int RandomRange(int hi, int lo) {
+    const int span = hi - lo;
+    if (span <= 0) return lo;  // an empty range would divide by zero
+    return lo + NextRandom() % span;
+}
+
+void SetFixedSeed(bool enabled, uint32_t seed) {
+    g_fixed = enabled;
+    g_fixedSeed = seed;
+}
+
+void SeedRandomFromClock() { SeedRandom(g_fixed ? g_fixedSeed : PlatformMillis()); }
