@@ -37,7 +37,6 @@ void LoadFile(benchmark::State& state, const char* name) {
         }
         benchmark::DoNotOptimize(mesh.vertices.data());
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
     state.counters["faces"] = double(mesh.attributes.size());
     state.counters["vertices"] = double(mesh.vertices.size());
 }

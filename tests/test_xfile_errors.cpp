@@ -71,6 +71,17 @@ TEST(XFileErrors, Syntax) {
     ExpectRefused(Text("Mesh { 99999999999; }"), "integer out of range");
     ExpectRefused(Text("Mesh { 1; 1e99;0;0;; 1; 3;0,0,0;; }"), "number out of range");
     ExpectRefused(Text("Mesh { 1; 1.#QNAN0;0;0;; 1; 3;0,0,0;; }"), "expected a number");
+    // A sign alone as the very last byte (found by fuzzing: it was read past
+    // the end). The bytes are held in a buffer of exactly their size so that
+    // the sanitizer build sees any overrun.
+    for (const char* end : {"+", "-"}) {
+        std::string t = Text(std::string("Mesh { 1; 0;0;") + end);
+        std::vector<uint8_t> exact(t.begin(), t.end());
+        XMeshData m;
+        std::string error;
+        EXPECT_FALSE(LoadBytes(exact, &m, &error));
+        EXPECT_NE(error.find("expected a number"), std::string::npos) << error;
+    }
 }
 
 // A frame that names itself, a deep pile of frames, and frames that each

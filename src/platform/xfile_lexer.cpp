@@ -67,7 +67,7 @@ Token ClassifyWord(Lexer* lx, const char* s, const char* e) {
     }
     const char* p = s;
     if (*p == '+') ++p;  // from_chars takes a minus sign only
-    const char* q = (*p == '-') ? p + 1 : p;
+    const char* q = (p < e && *p == '-') ? p + 1 : p;
     if (q < e && ((*q >= '0' && *q <= '9') || (*q == '.' && q + 1 < e && q[1] >= '0' && q[1] <= '9'))) {
         float f = 0.0f;
         auto r = std::from_chars(p, e, f, std::chars_format::general);
