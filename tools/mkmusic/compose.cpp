@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+namespace smf {
 namespace {
 const uint32_t k16th = kDivision / 4;
 
@@ -82,7 +83,7 @@ Chord ParseChord(const std::string& s) {
 }
 
 Song::Song(const char* title, double bpm, int transpose) : title_(title), transpose_(transpose) {
-    tracks_.push_back(MidiTrack{title, {}});
+    tracks_.push_back(SmfTrack{title, {}});
     tracks_[0].Tempo(0, bpm);
 }
 
@@ -112,7 +113,7 @@ uint32_t Song::EndTick() const {
 }
 
 int Song::Part(const char* name, int channel, int program, int volume, int pan, int reverb, int chorus) {
-    MidiTrack t{name, {}};
+    SmfTrack t{name, {}};
     t.Program(0, channel, program);
     t.Control(0, channel, 7, volume);
     t.Control(0, channel, 10, 64 + pan);
@@ -272,7 +273,7 @@ void Song::DrumLines(int bar, const std::vector<std::string>& lines) {
 
 void Song::DrumHit(int bar, int step, int key, int vel) {
     if (drumTrack_ < 0) {
-        MidiTrack t{"Drums", {}};
+        SmfTrack t{"Drums", {}};
         t.Control(0, 9, 7, 112);
         t.Control(0, 9, 91, 40);
         tracks_.push_back(t);
@@ -288,4 +289,5 @@ void Song::Hit(int part, int bar, int step, int key, int vel, int len16) {
     Emit(part, t, key + transpose_, vel, uint32_t(len16) * k16th - k16th / 8);
 }
 
-bool Song::Write(const std::string& path, uint32_t endTick) { return WriteMidi(path, tracks_, endTick); }
+bool Song::Write(const std::string& path, uint32_t endTick) { return WriteSmf(path, tracks_, endTick); }
+}  // namespace smf

@@ -9,6 +9,7 @@
 
 #include "midi.h"
 
+namespace smf {
 struct Chord {
     int root = 0;                // pitch class, C = 0
     std::vector<int> intervals;  // semitones above the root, root first
@@ -78,7 +79,7 @@ private:
     std::vector<uint32_t> barStart_;
     std::vector<int> barBeats_;
     std::vector<std::vector<Chord>> harmony_;
-    std::vector<MidiTrack> tracks_;  // 0: conductor, then one per part, drums last
+    std::vector<SmfTrack> tracks_;  // 0: conductor, then one per part, drums last
     std::vector<int> partChannel_;
     int drumTrack_ = -1;
     std::vector<int> fillBars_;
@@ -88,3 +89,4 @@ private:
 // Note name with octave ("C#5", "Bb3", C4 = 60) to a MIDI key; -1 when invalid.
 int ParseNote(const std::string& s);
 Chord ParseChord(const std::string& s);
+}  // namespace smf

@@ -15,13 +15,14 @@
 #include "midi.h"
 #include "tunes.h"
 
+namespace smf {
 namespace {
 // The loop end may fall at most a sixteenth after the last bar line: the
 // loop then restarts right where a phrase has ended.
 const uint32_t kSeamSlack = kDivision / 4;
 
 bool Check(const std::string& path, uint32_t loopEnd) {
-    MidiSummary s = ReadMidi(path);
+    SmfSummary s = ReadSmf(path);
     if (!s.error.empty()) {
         std::printf("%s: not a valid MIDI file (%s)\n", path.c_str(), s.error.c_str());
         return false;
@@ -46,6 +47,9 @@ bool Check(const std::string& path, uint32_t loopEnd) {
     return ok;
 }
 }  // namespace
+}  // namespace smf
+
+using namespace smf;
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "check" && argc % 2 == 0) {

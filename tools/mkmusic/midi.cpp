@@ -5,30 +5,31 @@
 #include <cstdio>
 #include <map>
 
-void MidiTrack::Meta(uint32_t tick, uint8_t type, const std::vector<uint8_t>& data) {
-    MidiEvent e{tick, 0, {0xFF, type, uint8_t(data.size())}};
+namespace smf {
+void SmfTrack::Meta(uint32_t tick, uint8_t type, const std::vector<uint8_t>& data) {
+    SmfEvent e{tick, 0, {0xFF, type, uint8_t(data.size())}};
     e.bytes.insert(e.bytes.end(), data.begin(), data.end());
     events.push_back(e);
 }
 
-void MidiTrack::Tempo(uint32_t tick, double bpm) {
+void SmfTrack::Tempo(uint32_t tick, double bpm) {
     uint32_t us = uint32_t(std::lround(60000000.0 / bpm));
     Meta(tick, 0x51, {uint8_t(us >> 16), uint8_t(us >> 8), uint8_t(us)});
 }
 
-void MidiTrack::TimeSignature(uint32_t tick, int num, int denPow2) {
+void SmfTrack::TimeSignature(uint32_t tick, int num, int denPow2) {
     Meta(tick, 0x58, {uint8_t(num), uint8_t(denPow2), 24, 8});
 }
 
-void MidiTrack::Program(uint32_t tick, int ch, int program) {
+void SmfTrack::Program(uint32_t tick, int ch, int program) {
     events.push_back({tick, 1, {uint8_t(0xC0 | ch), uint8_t(program)}});
 }
 
-void MidiTrack::Control(uint32_t tick, int ch, int cc, int value) {
+void SmfTrack::Control(uint32_t tick, int ch, int cc, int value) {
     events.push_back({tick, 1, {uint8_t(0xB0 | ch), uint8_t(cc), uint8_t(std::clamp(value, 0, 127))}});
 }
 
-void MidiTrack::Note(uint32_t tick, int ch, int key, int velocity, uint32_t length) {
+void SmfTrack::Note(uint32_t tick, int ch, int key, int velocity, uint32_t length) {
     if (length == 0 || key < 0 || key > 127) return;
     velocity = std::clamp(velocity, 1, 127);
     events.push_back({tick, 3, {uint8_t(0x90 | ch), uint8_t(key), uint8_t(velocity)}});
@@ -49,14 +50,14 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 }  // namespace
 
-bool WriteMidi(const std::string& path, std::vector<MidiTrack>& tracks, uint32_t endTick) {
+bool WriteSmf(const std::string& path, std::vector<SmfTrack>& tracks, uint32_t endTick) {
     std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
     file.push_back(uint8_t(tracks.size() >> 8));
     file.push_back(uint8_t(tracks.size()));
     file.push_back(uint8_t(kDivision >> 8));
     file.push_back(uint8_t(kDivision));
-    for (MidiTrack& t : tracks) {
-        std::stable_sort(t.events.begin(), t.events.end(), [](const MidiEvent& a, const MidiEvent& b) {
+    for (SmfTrack& t : tracks) {
+        std::stable_sort(t.events.begin(), t.events.end(), [](const SmfEvent& a, const SmfEvent& b) {
             return a.tick != b.tick ? a.tick < b.tick : a.order < b.order;
         });
         std::vector<uint8_t> body;
@@ -65,7 +66,7 @@ bool WriteMidi(const std::string& path, std::vector<MidiTrack>& tracks, uint32_t
         body.insert(body.end(), {0xFF, 0x03, uint8_t(name.size())});
         body.insert(body.end(), name.begin(), name.end());
         uint32_t now = 0;
-        for (const MidiEvent& e : t.events) {
+        for (const SmfEvent& e : t.events) {
             if (e.tick > endTick) continue;
             PutVlq(body, e.tick - now);
             now = e.tick;
@@ -83,8 +84,8 @@ bool WriteMidi(const std::string& path, std::vector<MidiTrack>& tracks, uint32_t
     return std::fclose(f) == 0 && ok;
 }
 
-MidiSummary ReadMidi(const std::string& path) {
-    MidiSummary s;
+SmfSummary ReadSmf(const std::string& path) {
+    SmfSummary s;
     std::vector<uint8_t> d;
     if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
         uint8_t buf[4096];
@@ -171,3 +172,4 @@ MidiSummary ReadMidi(const std::string& path) {
     }
     return s;
 }
+}  // namespace smf

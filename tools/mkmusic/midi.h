@@ -5,17 +5,18 @@
 #include <string>
 #include <vector>
 
+namespace smf {
 constexpr int kDivision = 768;  // ticks per quarter note, the unit of the loop ends
 
-struct MidiEvent {
+struct SmfEvent {
     uint32_t tick;
     int order;  // sorts events at the same tick: meta, controls, note-offs, note-ons
     std::vector<uint8_t> bytes;
 };
 
-struct MidiTrack {
+struct SmfTrack {
     std::string name;
-    std::vector<MidiEvent> events;
+    std::vector<SmfEvent> events;
     void Meta(uint32_t tick, uint8_t type, const std::vector<uint8_t>& data);
     void Tempo(uint32_t tick, double bpm);
     void TimeSignature(uint32_t tick, int num, int denPow2);
@@ -25,9 +26,9 @@ struct MidiTrack {
 };
 
 // Writes tracks in order (track 0 first), each ending at endTick.
-bool WriteMidi(const std::string& path, std::vector<MidiTrack>& tracks, uint32_t endTick);
+bool WriteSmf(const std::string& path, std::vector<SmfTrack>& tracks, uint32_t endTick);
 
-struct MidiSummary {
+struct SmfSummary {
     int format = -1, trackCount = 0, division = 0;
     uint32_t endTick = 0;          // latest end-of-track
     uint32_t lastNoteOn = 0;       // tick of the latest note-on
@@ -40,4 +41,5 @@ struct MidiSummary {
 };
 
 // Reads a file and summarises it; error is set when it is not a valid SMF.
-MidiSummary ReadMidi(const std::string& path);
+SmfSummary ReadSmf(const std::string& path);
+}  // namespace smf

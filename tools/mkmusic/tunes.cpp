@@ -8,6 +8,7 @@
 
 #include "compose.h"
 
+namespace smf {
 namespace {
 // General MIDI programs (numbered from 0) and drum keys.
 enum {
@@ -210,3 +211,4 @@ bool WriteStage3(const std::string& path, uint32_t loopEnd) {
     for (int bar : {intro, a1, a2, b1, b2, bd, cl, cl + 4}) Crash(s, bar);
     return s.Write(path, loopEnd + kDivision);
 }
+}  // namespace smf

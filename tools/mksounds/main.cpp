@@ -11,6 +11,7 @@
 
 #include "synth.h"
 
+namespace sfx {
 namespace {
 float Note(int midi) { return 440.0f * std::pow(2.0f, (midi - 69) / 12.0f); }
 
@@ -140,6 +141,9 @@ Sound Timer() {
     return s;
 }
 }  // namespace
+}  // namespace sfx
+
+using namespace sfx;
 
 int main(int argc, char** argv) {
     if (argc != 2) {

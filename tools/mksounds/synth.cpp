@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+namespace sfx {
 namespace {
 const float kTwoPi = 6.28318530718f;
 
@@ -172,3 +173,4 @@ bool WriteWav16(const std::string& path, const Sound& snd) {
     }
     return std::fclose(f) == 0;
 }
+}  // namespace sfx

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+namespace sfx {
 constexpr int kRate = 44100;
 
 struct Sound {
@@ -43,3 +44,4 @@ void Reverb(Sound& snd, float mix, float roomSize);
 void Finish(Sound& snd, float peakDb);
 
 bool WriteWav16(const std::string& path, const Sound& snd);
+}  // namespace sfx
