@@ -22,7 +22,7 @@ void ReleaseMusic();
 int CurrentMusicVolume();
 
 // The synthesizer's linear gain at full music volume (0 hundredths of a dB).
-constexpr float kMusicFullGain = 0.2f;
+constexpr float kMusicFullGain = 0.8f;
 // Linear gain for a volume in hundredths of a decibel: full gain times
 // 10^(volume / 2000), at most 10 (the synthesizer's limit).
 float MusicGainFromVolume(int hundredthsDb);
