@@ -1,9 +1,15 @@
 // The resource archive: a flat run of named entries, names and data scrambled
 // by XOR with the byte position.
+//
+// Entry layout, all integers unsigned 32-bit little-endian, no header or index:
+//   nameLength (1..63) | name (scrambled, no terminator) | dataSize | data (scrambled)
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
 struct Texture;
+
+constexpr uint32_t kArchiveNameMax = 63;
 
 // The plain bytes of the first entry named exactly `name`, allocated with new[]
 // (the caller delete[]s them), or false when the entry is missing, the archive
@@ -13,3 +19,25 @@ bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data,
 void ScrambleBytes(uint8_t* bytes, uint32_t size);
 // 1 when the texture was created into *slot; a missing entry shows the image message and quits.
 int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** slot);
+
+// The not-found message of a lookup: `format` holds one %s for the wanted name
+// ("データ\"%s\"が見つかりませんでした" for meshes). Shows it with no caption and
+// posts the quit request.
+void ShowMissingEntryMessage(const char* format, const char* name);
+
+enum class ArchiveScan {
+    Complete,    // every entry visited up to the end of the file
+    Stopped,     // the visitor asked to stop
+    CannotOpen,  // the file could not be opened
+    Damaged,     // a bad name length, a cut entry, or data running past the end of the file
+};
+
+// Visits the entries in file order with their plain names and data sizes; the
+// data itself is skipped. The visitor returns false to stop.
+ArchiveScan ScanArchive(const char* archivePath,
+                        bool (*visit)(const char* name, uint32_t size, void* context),
+                        void* context);
+
+// Appends one entry to an archive being written. False when the name is empty
+// or longer than kArchiveNameMax bytes (nothing is written then) or a write fails.
+bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size);

@@ -1,2 +1,6 @@
-// Placeholder until the frame loop lands.
-int main() { return 0; }
+#include "shell/game_loop.h"
+
+int main() {
+    RunOptions options;
+    return RunGame(options);
+}

@@ -1,7 +1,5 @@
 #include "shell/random.h"
 
-#include "platform/system.h"
-
 namespace {
 // A linear congruential generator with the classic 15-bit output, our own so
 // that a seeded run gives the same sequence everywhere.
@@ -28,4 +26,7 @@ void SetFixedSeed(bool enabled, uint32_t seed) {
     g_fixedSeed = seed;
 }
 
-void SeedRandomFromClock() { SeedRandom(g_fixed ? g_fixedSeed : PlatformMillis()); }
+bool FixedSeed(uint32_t* seed) {
+    if (g_fixed) *seed = g_fixedSeed;
+    return g_fixed;
+}

@@ -9,5 +9,7 @@ int NextRandom();  // 0..32767
 int RandomRange(int hi, int lo);
 // Seed used in place of the clock when set (scripted runs).
 void SetFixedSeed(bool enabled, uint32_t seed);
+// True (with the seed) when a fixed seed is set.
+bool FixedSeed(uint32_t* seed);
 // Seeds from the millisecond clock, or with the fixed seed when one is set.
 void SeedRandomFromClock();

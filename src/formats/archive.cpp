@@ -1,0 +1,148 @@
+// Reading and writing the scrambled resource archive. Pure file work: no
+// device, no messages, so the tools and the fuzzers can use it as it is.
+#include "formats/archive.h"
+
+#include <sys/types.h>
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+bool ReadU32(std::FILE* f, uint32_t* out) {
+    uint8_t b[4];
+    if (std::fread(b, 1, 4, f) != 4) return false;
+    *out = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return true;
+}
+
+bool WriteU32(std::FILE* f, uint32_t v) {
+    const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    return std::fwrite(b, 1, 4, f) == 4;
+}
+
+// What the walker is told about an entry whose header has been read; the file
+// stands at the first data byte.
+struct EntryHeader {
+    char name[kArchiveNameMax + 1];
+    uint32_t nameLength;
+    uint32_t dataSize;
+};
+
+enum class Step { Skip, Done, Stop };
+
+// Walks the entries from the first byte of the file. Every length is checked
+// against what is left of the file before it is used, so a damaged archive can
+// neither make us read a name past the 64-byte buffer nor allocate more than the
+// file holds. `onEntry` either lets the walker skip the data, or consumes it
+// itself and ends the walk.
+template <typename OnEntry>
+ArchiveScan WalkArchive(const char* path, OnEntry onEntry) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return ArchiveScan::CannotOpen;
+    ArchiveScan result = ArchiveScan::Complete;
+    off_t fileSize = -1;
+    if (fseeko(f, 0, SEEK_END) == 0) fileSize = ftello(f);
+    if (fileSize < 0 || fseeko(f, 0, SEEK_SET) != 0) {
+        std::fclose(f);
+        return ArchiveScan::CannotOpen;
+    }
+    off_t pos = 0;
+    while (pos < fileSize) {
+        EntryHeader h;
+        if (fileSize - pos < 8 || !ReadU32(f, &h.nameLength) || h.nameLength == 0 ||
+            h.nameLength > kArchiveNameMax || fileSize - pos - 8 < off_t(h.nameLength)) {
+            result = ArchiveScan::Damaged;
+            break;
+        }
+        if (std::fread(h.name, 1, h.nameLength, f) != h.nameLength || !ReadU32(f, &h.dataSize)) {
+            result = ArchiveScan::Damaged;
+            break;
+        }
+        pos += 8 + off_t(h.nameLength);
+        if (off_t(h.dataSize) > fileSize - pos) {
+            result = ArchiveScan::Damaged;
+            break;
+        }
+        ScrambleBytes(reinterpret_cast<uint8_t*>(h.name), h.nameLength);
+        h.name[h.nameLength] = '\0';
+        const Step step = onEntry(h, f);
+        if (step == Step::Done) break;
+        if (step == Step::Stop) {
+            result = ArchiveScan::Stopped;
+            break;
+        }
+        pos += off_t(h.dataSize);
+        if (fseeko(f, pos, SEEK_SET) != 0) {
+            result = ArchiveScan::Damaged;
+            break;
+        }
+    }
+    std::fclose(f);
+    return result;
+}
+
+}  // namespace
+
+void ScrambleBytes(uint8_t* bytes, uint32_t size) {
+    for (uint32_t i = 0; i < size; ++i) bytes[i] ^= uint8_t(i & 0xFF);
+}
+
+bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data, uint32_t* size) {
+    const size_t wantedLength = std::strlen(name);
+    if (wantedLength == 0 || wantedLength > kArchiveNameMax) return false;
+    uint8_t* found = nullptr;
+    uint32_t foundSize = 0;
+    bool ok = false;
+    WalkArchive(archivePath, [&](const EntryHeader& h, std::FILE* f) {
+        // Exact match only: same length and same bytes, case significant. The
+        // first match in file order wins; later duplicates are never reached.
+        if (h.nameLength != wantedLength || std::memcmp(h.name, name, wantedLength) != 0)
+            return Step::Skip;
+        // +1 so that an empty entry still gets a buffer of its own to delete[].
+        found = new (std::nothrow) uint8_t[size_t(h.dataSize) + 1];
+        if (found && std::fread(found, 1, h.dataSize, f) == h.dataSize) {
+            ScrambleBytes(found, h.dataSize);
+            foundSize = h.dataSize;
+            ok = true;
+        } else {
+            delete[] found;
+            found = nullptr;
+        }
+        return Step::Done;
+    });
+    if (!ok) return false;
+    *data = found;
+    *size = foundSize;
+    return true;
+}
+
+ArchiveScan ScanArchive(const char* archivePath,
+                        bool (*visit)(const char* name, uint32_t size, void* context),
+                        void* context) {
+    return WalkArchive(archivePath, [&](const EntryHeader& h, std::FILE*) {
+        return visit(h.name, h.dataSize, context) ? Step::Skip : Step::Stop;
+    });
+}
+
+bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size) {
+    const size_t length = std::strlen(name);
+    if (length == 0 || length > kArchiveNameMax) return false;
+    uint8_t scrambled[kArchiveNameMax];
+    std::memcpy(scrambled, name, length);
+    ScrambleBytes(scrambled, uint32_t(length));
+    if (!WriteU32(out, uint32_t(length)) || std::fwrite(scrambled, 1, length, out) != length ||
+        !WriteU32(out, size))
+        return false;
+    // The data in chunks of a multiple of 256 bytes, so that every chunk starts
+    // at a position whose scramble byte is 0 again.
+    uint8_t chunk[4096];
+    for (uint32_t done = 0; done < size;) {
+        const uint32_t n = size - done < sizeof chunk ? size - done : uint32_t(sizeof chunk);
+        std::memcpy(chunk, data + done, n);
+        ScrambleBytes(chunk, n);
+        if (std::fwrite(chunk, 1, n, out) != n) return false;
+        done += n;
+    }
+    return true;
+}

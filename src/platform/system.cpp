@@ -1,0 +1,58 @@
+#include "platform/system.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/sdl_window.h"
+
+namespace {
+bool g_quit = false;
+int g_exitCode = 0;
+int g_boxesEnabled = -1;  // -1: decide from the environment
+
+bool BoxesEnabled() {
+    if (g_boxesEnabled < 0) {
+        // A message box under Xvfb waits for a click for ever: scripted runs and
+        // tests only ever print the text.
+        g_boxesEnabled = std::getenv("ZORBAT_TEST") == nullptr &&
+                         std::getenv("ZORBAT_NO_MSGBOX") == nullptr;
+    }
+    return g_boxesEnabled != 0;
+}
+}  // namespace
+
+uint32_t PlatformMillis() {
+    using namespace std::chrono;
+    static const steady_clock::time_point start = steady_clock::now();
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+}
+
+void PlatformSleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void PostQuit(int exitCode) {
+    if (!g_quit) g_exitCode = exitCode;
+    g_quit = true;
+}
+
+bool QuitRequested() { return g_quit; }
+int QuitExitCode() { return g_exitCode; }
+
+void ResetQuit() {
+    g_quit = false;
+    g_exitCode = 0;
+}
+
+void ShowMessageBox(const char* text, const char* caption) {
+    std::fprintf(stderr, "%s%s%s\n", caption ? caption : "", caption ? ": " : "", text);
+    std::fflush(stderr);
+    if (!BoxesEnabled()) return;
+    // The default caption is the program's name, as a system box would show.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "Zorbat U.F.O.", text,
+                             PlatformSdlWindow());
+}
+
+void SetMessageBoxesEnabled(bool enabled) { g_boxesEnabled = enabled ? 1 : 0; }

@@ -1,0 +1,152 @@
+#include "shell/game_loop.h"
+
+#include <cstring>
+
+#include "game/stage.h"
+#include "graphics/device.h"
+#include "graphics/mesh.h"
+#include "graphics/sprite.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "shell/input.h"
+#include "shell/random.h"
+#include "shell/scenes.h"
+#include "sound/sound.h"
+
+int SceneId = SceneStartup;
+int WindowActive = 0;
+
+// The shadow's off-screen target, created at start-up and released at tear-down.
+// The world renderer owns the definition; this weak one only stands in while
+// the world renderer is not linked (tools and tests without it).
+extern RenderTarget ShadowTarget;
+__attribute__((weak)) RenderTarget ShadowTarget;
+
+namespace {
+
+uint32_t g_nextDue = 0;
+bool g_paced = true;
+uint32_t (*g_clock)() = nullptr;
+
+uint32_t Now() { return g_clock ? g_clock() : PlatformMillis(); }
+
+using SceneHandler = void (*)();
+const SceneHandler kScenes[kSceneCount] = {
+    StartupScene,   LoadingScene, TitleScene, HiscoreViewScene, StageSelectScene, LoadStage,
+    CountdownScene, PlayFrame,    PauseScene, StageEndScene,    ResultScene,      NameEntryScene,
+};
+
+void ClipCursorToWindow() { PlatformConfineCursor(true); }
+
+}  // namespace
+
+void SetFrameClockSource(uint32_t (*clock)()) { g_clock = clock; }
+void SetFramePacing(bool paced) { g_paced = paced; }
+
+void FrameClockStart() { g_nextDue = Now() + 16; }
+
+int FrameClockDue() {
+    if (!g_paced) return 1;
+    const uint32_t now = Now();
+    if (now < g_nextDue) return 0;
+    // Scheduled from the moment the due frame was seen: time lost to a long
+    // frame is never made up, and two frames never run back to back.
+    g_nextDue = Now() + 16;
+    return 1;
+}
+
+void WindowProc(const PlatformEvent& ev) {
+    switch (ev.type) {
+        case EvQuit:
+            PostQuit(0);
+            break;
+        case EvKeyDown:
+            if (ev.code == VK_ESCAPE) PostQuit(0);
+            // Auto-repeat sets the byte again on every repeat.
+            KeyState[ev.code & 0xFF] = 1;
+            break;
+        case EvKeyUp:
+            KeyState[ev.code & 0xFF] = 0;
+            break;
+        default:
+            break;
+    }
+}
+
+void DispatchScene() {
+    WindowActive = PlatformWindowActive() ? 1 : 0;
+    if (WindowActive) ClipCursorToWindow();
+    // Keeps the mouse acquired while active; play reads it itself, and before
+    // start-up there is no mouse.
+    if (SceneId != SceneStartup && SceneId != ScenePlay) {
+        int dx, dy;
+        MousePoll(&dx, &dy);
+    }
+    if (SceneId >= 0 && SceneId < kSceneCount) kScenes[SceneId]();
+}
+
+void StartupScene() {
+    for (MeshAsset& m : EnemyMeshes) m = MeshAsset{};
+    for (MeshAsset& m : MapMeshes) m = MeshAsset{};
+    std::memset(ActorColliders, 0, sizeof ActorColliders);
+    std::memset(StageObjectColliders, 0, sizeof StageObjectColliders);
+    InitRenderDevice();
+    InitSound();
+    InitMusic();
+    PlatformShowWindow();
+    CreateRenderTarget(&ShadowTarget, 256, 256);
+    ClipCursorToWindow();
+    MouseInit();
+    SeedRandomFromClock();
+    SceneId = SceneLoading;
+}
+
+void TearDown() {
+    InputRelease();
+    ReleaseTextures();
+    ReleaseRenderTarget(&ShadowTarget);
+    ReleaseMeshes(ShotMeshes, 12);
+    ReleaseMeshes(EnemyMeshes, kStageMeshSlots);
+    ReleaseMeshes(MapMeshes, kStageMeshSlots);
+    ReleaseRenderDevice();
+    ReleaseSound();
+    ReleaseMusic();
+}
+
+int RunGame(const RunOptions& options) {
+    if (!PlatformCreateWindow("Zorbat U.F.O.")) {
+        ShowMessageBox("ウィンドウの作成に失敗", nullptr);
+        PlatformShutdownVideo();
+        return 1;
+    }
+    SetFramePacing(options.paced);
+    FrameClockStart();
+    int framesRun = 0;
+    bool queued = false;
+    PlatformEvent ev;
+    for (;;) {
+        if (QuitRequested()) break;
+        if (!queued && options.beforeFrame) options.beforeFrame(framesRun + 1, options.ctx);
+        queued = true;
+        if (PlatformPeekEvent()) {
+            // Messages first: a frame never runs while one is waiting.
+            PlatformNextEvent(&ev);
+            WindowProc(ev);
+        } else {
+            if (FrameClockDue()) {
+                ++framesRun;
+                queued = false;
+                DispatchScene();
+                if (options.afterFrame) options.afterFrame(framesRun, options.ctx);
+            }
+            if (options.paced) PlatformSleep(1);
+        }
+        if (!PlatformWindowActive()) {
+            std::memset(KeyState, 0, sizeof KeyState);
+            if (options.paced) PlatformSleep(2);
+        }
+    }
+    TearDown();
+    PlatformShutdownVideo();
+    return QuitExitCode();
+}

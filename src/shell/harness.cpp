@@ -1,0 +1,155 @@
+#include "shell/harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/png_writer.h"
+#include "platform/render.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "shell/game_loop.h"
+#include "shell/input.h"
+#include "shell/random.h"
+#include "shell/scenes.h"
+#include "shell/state_dump.h"
+
+// Stand-in until the render device is linked in.
+__attribute__((weak)) bool RdReadLastFrame(uint8_t*) { return false; }
+
+namespace {
+
+struct RunContext {
+    const HarnessOptions* options;
+    size_t nextEvent;
+    uint8_t* frame;  // 800 x 600 RGBA read-back
+};
+
+void BeforeFrame(int frame, void* p) {
+    RunContext* run = static_cast<RunContext*>(p);
+    const auto& script = run->options->script;
+    while (run->nextEvent < script.size() && script[run->nextEvent].frame <= frame) {
+        PlatformInjectEvent(script[run->nextEvent].event);
+        ++run->nextEvent;
+    }
+}
+
+void AfterFrame(int frame, void* p) {
+    RunContext* run = static_cast<RunContext*>(p);
+    const HarnessOptions& o = *run->options;
+    for (const auto& [f, path] : o.screenshots) {
+        if (f != frame) continue;
+        if (!RdReadLastFrame(run->frame) || !WritePng(path.c_str(), kViewWidth, kViewHeight, run->frame))
+            std::fprintf(stderr, "zorbat-harness: cannot write screenshot %s\n", path.c_str());
+    }
+    for (const auto& [f, path] : o.states) {
+        if (f == frame && !WriteStateJson(path.c_str(), frame))
+            std::fprintf(stderr, "zorbat-harness: cannot write state %s\n", path.c_str());
+    }
+    if (o.frameHook) o.frameHook(frame, o.hookCtx);
+    if (frame >= o.frames) PostQuit(0);
+}
+
+bool FrameSpec(const char* arg, int* frame, std::string* path) {
+    const char* colon = std::strchr(arg, ':');
+    if (!colon || colon == arg || colon[1] == '\0') return false;
+    char* end = nullptr;
+    const long f = std::strtol(arg, &end, 10);
+    if (end != colon || f < 1) return false;
+    *frame = static_cast<int>(f);
+    *path = colon + 1;
+    return true;
+}
+
+}  // namespace
+
+int RunHarness(const HarnessOptions& options) {
+    // A message box would wait for a click that never comes.
+    SetMessageBoxesEnabled(false);
+    SetFixedSeed(true, options.seed);
+    PlatformSetScripted(true);
+    ResetQuit();
+    ResetInput();
+    SceneId = SceneStartup;
+
+    static uint8_t pixels[kViewWidth * kViewHeight * 4];
+    RunContext run{&options, 0, pixels};
+    RunOptions ro;
+    ro.paced = options.realtime;
+    ro.beforeFrame = BeforeFrame;
+    ro.afterFrame = AfterFrame;
+    ro.ctx = &run;
+    const int rc = RunGame(ro);
+    PlatformSetScripted(false);
+    SetFixedSeed(false, 0);
+    return rc == 1 && !QuitRequested() ? 1 : 0;
+}
+
+bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir,
+                      int* exitCode) {
+    *exitCode = 2;
+    const char* usage =
+        "usage: zorbat-harness --frames N [--dir DIR] [--seed S] [--script FILE]\n"
+        "                      [--screenshot F:FILE.png]... [--state F:FILE.json]... [--realtime]\n";
+    bool haveFrames = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--realtime") {
+            out->realtime = true;
+        } else if (a == "--frames" && hasValue) {
+            char* end = nullptr;
+            const long n = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || n < 1) {
+                std::fprintf(stderr, "zorbat-harness: --frames needs a number from 1\n");
+                return false;
+            }
+            out->frames = static_cast<int>(n);
+            haveFrames = true;
+        } else if (a == "--dir" && hasValue) {
+            *dir = argv[++i];
+        } else if (a == "--seed" && hasValue) {
+            char* end = nullptr;
+            const unsigned long s = std::strtoul(argv[++i], &end, 10);
+            if (*end != '\0') {
+                std::fprintf(stderr, "zorbat-harness: --seed needs a number\n");
+                return false;
+            }
+            out->seed = static_cast<uint32_t>(s);
+        } else if (a == "--script" && hasValue) {
+            const char* file = argv[++i];
+            std::ifstream in(file, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "zorbat-harness: cannot read script %s\n", file);
+                return false;
+            }
+            std::stringstream text;
+            text << in.rdbuf();
+            int line = 0;
+            std::string reason;
+            if (!ParseScript(text.str(), &out->script, &line, &reason)) {
+                std::fprintf(stderr, "zorbat-harness: %s:%d: %s\n", file, line, reason.c_str());
+                return false;
+            }
+        } else if ((a == "--screenshot" || a == "--state") && hasValue) {
+            int f;
+            std::string path;
+            if (!FrameSpec(argv[++i], &f, &path)) {
+                std::fprintf(stderr, "zorbat-harness: %s needs F:FILE\n", a.c_str());
+                return false;
+            }
+            (a == "--state" ? out->states : out->screenshots).emplace_back(f, path);
+        } else {
+            std::fprintf(stderr, "zorbat-harness: unexpected argument '%s'\n%s", a.c_str(), usage);
+            return false;
+        }
+    }
+    if (!haveFrames) {
+        std::fprintf(stderr, "%s", usage);
+        return false;
+    }
+    *exitCode = 0;
+    return true;
+}

@@ -1,0 +1,26 @@
+// Scripted runs of the real game: same scenes and platform layer, input from a
+// script, no real-time pacing unless asked.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/script.h"
+
+struct HarnessOptions {
+    int frames = 0;
+    uint32_t seed = 1;
+    bool realtime = false;
+    std::vector<ScriptEvent> script;
+    std::vector<std::pair<int, std::string>> screenshots;  // frame, PNG path
+    std::vector<std::pair<int, std::string>> states;       // frame, JSON path
+    // Called when each frame has run (tests).
+    void (*frameHook)(int frame, void* ctx) = nullptr;
+    void* hookCtx = nullptr;
+};
+
+// Runs the game from start-up; returns 0 after tear-down, 1 when there is no window.
+int RunHarness(const HarnessOptions& options);
+// Parses the command line; on an error prints it and returns false with the exit code.
+bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir, int* exitCode);

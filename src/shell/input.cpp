@@ -1,0 +1,90 @@
+#include "shell/input.h"
+
+#include <cstring>
+
+#include "platform/window.h"
+#include "shell/scenes.h"
+
+uint8_t KeyState[256];
+uint8_t ButtonState[kButtonCount];
+int ButtonLatch[kButtonCount];
+
+namespace {
+bool g_mouseAcquired = false;
+}
+
+void UpdateButtons() {
+    ButtonState[ButtonLeft] = (KeyState['A'] != 0 || KeyState[VK_LEFT] != 0);
+    ButtonState[ButtonRight] = (KeyState['D'] != 0 || KeyState[VK_RIGHT] != 0);
+    ButtonState[ButtonUp] = (KeyState['W'] != 0 || KeyState[VK_UP] != 0);
+    ButtonState[ButtonDown] = (KeyState['S'] != 0 || KeyState[VK_DOWN] != 0);
+    ButtonState[ButtonSpace] = KeyState[VK_SPACE];
+    ButtonState[ButtonShift] = KeyState[VK_SHIFT];
+    ButtonState[ButtonEnter] = (KeyState[VK_RETURN] == 1 || KeyState[VK_CONTROL] == 1);
+}
+
+int ButtonPressed(int button) {
+    if (button < 0 || button >= kButtonCount) return 0;
+    // The latch only moves when a scene asks, so a release nobody asked about
+    // goes unseen and the next press does not trigger.
+    if (ButtonState[button] == 1) {
+        if (ButtonLatch[button] != 1) {
+            ButtonLatch[button] = 1;
+            return 1;
+        }
+        return 0;
+    }
+    ButtonLatch[button] = 0;
+    return 0;
+}
+
+int MoveMenuCursor(float* cursor, int up, int down, float min, float max) {
+    if (up == 1) {  // up wins, and down is not looked at
+        if (*cursor > min) {
+            *cursor -= 1.0f;
+            return 1;
+        }
+        return 0;
+    }
+    if (down == 1 && *cursor < max) {
+        *cursor += 1.0f;
+        return 1;
+    }
+    return 0;
+}
+
+int MouseInit() {
+    g_mouseAcquired = PlatformMouseOpen();
+    return g_mouseAcquired ? 1 : 0;
+}
+
+void MousePoll(int* dx, int* dy) {
+    uint8_t buttons[3];
+    if (!g_mouseAcquired || WindowActive == 0) {
+        *dx = *dy = 0;
+        if (g_mouseAcquired) PlatformMouseRead(dx, dy, buttons);  // drop what arrived meanwhile
+        *dx = *dy = 0;
+        return;
+    }
+    PlatformMouseRead(dx, dy, buttons);
+}
+
+int MouseButton(int button) {
+    if (button < 0 || button > 2 || !g_mouseAcquired || WindowActive == 0) return 0;
+    // A fresh device read: it consumes the motion, as every read does.
+    int dx, dy;
+    uint8_t buttons[3];
+    PlatformMouseRead(&dx, &dy, buttons);
+    return buttons[button];
+}
+
+void InputRelease() {
+    if (g_mouseAcquired) PlatformMouseClose();
+    g_mouseAcquired = false;
+}
+
+void ResetInput() {
+    std::memset(KeyState, 0, sizeof KeyState);
+    std::memset(ButtonState, 0, sizeof ButtonState);
+    std::memset(ButtonLatch, 0, sizeof ButtonLatch);
+}

@@ -1,0 +1,18 @@
+// Scripted input for the harness: one event per line, "F EVENT ARGS".
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+struct ScriptEvent {
+    int frame;            // delivered before this frame runs
+    PlatformEvent event;  // window message or mouse report
+    int focus;            // -1 none, 0 focus out, 1 focus in
+};
+
+// Virtual-key code for a key name without its prefix ("A", "LEFT", "RETURN"), or 0.
+int VirtualKeyByName(const std::string& name);
+// Parses a whole script. On a malformed line returns false with its 1-based number and a reason.
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, int* errorLine,
+                 std::string* reason);

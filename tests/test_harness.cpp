@@ -1,0 +1,148 @@
+// The scripted-run harness delivers input on the frames a script names, and
+// its command line behaves as documented.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "shell/harness.h"
+#include "shell/input.h"
+#include "shell/scenes.h"
+
+namespace {
+
+struct Trace {
+    int enterPressed[16] = {};
+    int keyA[16] = {};
+    int active[16] = {};
+};
+
+// After start-up the hook parks the dispatcher on a scene number that runs
+// nothing, so these runs test delivery alone, without loading any data.
+void Record(int frame, void* ctx) {
+    Trace* t = static_cast<Trace*>(ctx);
+    if (frame == 1) SceneId = 99;
+    if (frame >= 16) return;
+    UpdateButtons();
+    t->enterPressed[frame] = ButtonPressed(ButtonEnter);
+    t->keyA[frame] = KeyState['A'];
+    t->active[frame] = WindowActive;
+}
+
+HarnessOptions Options(const char* script, int frames, Trace* trace) {
+    HarnessOptions o;
+    o.frames = frames;
+    int line = 0;
+    std::string reason;
+    EXPECT_TRUE(ParseScript(script, &o.script, &line, &reason)) << line << ": " << reason;
+    o.frameHook = Record;
+    o.hookCtx = trace;
+    return o;
+}
+
+TEST(Harness, ScriptedKeyPressReachesButtonPressedOnItsFrame) {
+    Trace t;
+    ASSERT_EQ(RunHarness(Options("3 tap RETURN\n", 6, &t)), 0);
+    EXPECT_EQ(t.enterPressed[2], 0);
+    EXPECT_EQ(t.enterPressed[3], 1);
+    EXPECT_EQ(t.enterPressed[4], 0);  // released before frame 4
+    EXPECT_EQ(t.enterPressed[5], 0);
+}
+
+TEST(Harness, FocusOutClearsKeyState) {
+    Trace t;
+    ASSERT_EQ(RunHarness(Options("2 down A\n4 focus out\n6 focus in\n", 7, &t)), 0);
+    EXPECT_EQ(t.keyA[2], 1);
+    EXPECT_EQ(t.keyA[3], 1);
+    EXPECT_EQ(t.active[3], 1);
+    EXPECT_EQ(t.active[4], 0);
+    EXPECT_EQ(t.keyA[4], 0);  // held key reads as released while inactive
+    EXPECT_EQ(t.active[6], 1);
+    EXPECT_EQ(t.keyA[6], 0);  // and stays released until pressed again
+}
+
+std::string RunCli(const std::string& args) {
+    const std::string cmd = std::string(ZORBAT_BINARY_DIR) + "/zorbat-harness " + args + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[256];
+    while (p && fgets(buf, sizeof buf, p)) out += buf;
+    const int status = p ? pclose(p) : -1;
+    return std::to_string(WEXITSTATUS(status)) + "|" + out;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(HarnessCommandLine, StateDumpAfterStartUpIsInTheLoadingScene) {
+    const std::string dir = testing::TempDir();
+    const std::string json = dir + "/s.json";
+    std::remove(json.c_str());
+    EXPECT_EQ(RunCli("--frames 1 --dir " + dir + " --state 1:" + json).substr(0, 2), "0|");
+    const std::string s = Slurp(json);
+    EXPECT_NE(s.find("\"frame\":1,"), std::string::npos) << s;
+    EXPECT_NE(s.find("\"scene\":1,"), std::string::npos) << s;
+}
+
+TEST(HarnessCommandLine, EscapeEndsTheRunBeforeTheNextFrame) {
+    const std::string dir = testing::TempDir();
+    std::ofstream(dir + "/esc.txt") << "# quit on the third frame\n3 down ESCAPE\n";
+    const std::string a = dir + "/a.json", b = dir + "/b.json";
+    std::remove(a.c_str());
+    std::remove(b.c_str());
+    const std::string out = RunCli("--frames 10 --dir " + dir + " --script " + dir +
+                                "/esc.txt --state 2:" + a + " --state 3:" + b);
+    EXPECT_EQ(out.substr(0, 2), "0|") << out;
+    // The key message is handled before frame 3 would run; the quit it posts
+    // ends the loop at its next turn, so frame 2 was the last one.
+    EXPECT_NE(Slurp(a).find("\"frame\":2,"), std::string::npos);
+    EXPECT_EQ(Slurp(b), "");
+}
+
+TEST(HarnessCommandLine, MalformedScriptLinesExitTwoWithTheirLineNumber) {
+    const std::string dir = testing::TempDir();
+    std::ofstream(dir + "/bad.txt") << "1 down A\n\n3 tap F13\n";
+    std::string out = RunCli("--frames 3 --script " + dir + "/bad.txt");
+    EXPECT_EQ(out.substr(0, 2), "2|") << out;
+    EXPECT_NE(out.find("bad.txt:3:"), std::string::npos) << out;
+    std::ofstream(dir + "/bad2.txt") << "0 down A\n";  // frames count from 1
+    out = RunCli("--frames 3 --script " + dir + "/bad2.txt");
+    EXPECT_NE(out.find("bad2.txt:1:"), std::string::npos) << out;
+    EXPECT_EQ(RunCli("--frames 3 --screenshot nonsense").substr(0, 2), "2|");
+    EXPECT_EQ(RunCli("--dir /tmp").substr(0, 2), "2|");  // --frames is required
+}
+
+TEST(Script, ParsesEveryEventKind) {
+    std::vector<ScriptEvent> ev;
+    int line = 0;
+    std::string reason;
+    ASSERT_TRUE(ParseScript("5 mouse -3 4   # turn\n2 button 1 down\n2 focus out\n7 up SHIFT\n"
+                            "1 tap SPACE\n",
+                            &ev, &line, &reason));
+    ASSERT_EQ(ev.size(), 6u);
+    EXPECT_EQ(ev[0].frame, 1);  // sorted by frame, file order kept within a frame
+    EXPECT_EQ(ev[0].event.type, EvKeyDown);
+    EXPECT_EQ(ev[0].event.code, 0x20);
+    EXPECT_EQ(ev[1].frame, 2);
+    EXPECT_EQ(ev[1].event.type, EvMouseButton);
+    EXPECT_EQ(ev[1].event.code, 1);
+    EXPECT_EQ(ev[2].event.type, EvFocusOut);
+    EXPECT_EQ(ev[3].frame, 2);  // the tap's release
+    EXPECT_EQ(ev[3].event.type, EvKeyUp);
+    EXPECT_EQ(ev[4].event.type, EvMouseMotion);
+    EXPECT_EQ(ev[4].event.dx, -3);
+    EXPECT_EQ(ev[4].event.dy, 4);
+    EXPECT_EQ(ev[5].event.code, 0x10);
+    EXPECT_FALSE(ParseScript("1 button 3 down\n", &ev, &line, &reason));
+    EXPECT_FALSE(ParseScript("1 focus sideways\n", &ev, &line, &reason));
+    EXPECT_FALSE(ParseScript("1 jump\n", &ev, &line, &reason));
+    EXPECT_FALSE(ParseScript("x down A\n", &ev, &line, &reason));
+}
+
+}  // namespace
