@@ -82,11 +82,15 @@ bool SetUpStageActors(const char* actorPath, const char* mapPath) {
     return true;
 }
 
-void LoadStage() {
+void BeginStageRun() {
     StageTime = StageTimeLimit(StageNumber);
     RunTotal = 0;
-    ClearPools();
+    ClearPools();  // nothing flies on from the previous stage
     ResetFollowAngles();
+}
+
+void LoadStage() {
+    BeginStageRun();
 
     // The previous stage's meshes are normally released on the way out; make sure.
     ReleaseMeshes(EnemyMeshes, 7);
