@@ -3,7 +3,7 @@ BUILD  := build
 CMAKE  := cmake
 JOBS   ?= 2
 
-.PHONY: all deps configure build play test bench fuzz soak clean
+.PHONY: all deps configure build play test bench fuzz soak sanitize clean
 
 all: build
 
@@ -26,6 +26,20 @@ test: build
 
 bench: build
 	scripts/headless.sh sh -c 'cd $(BUILD) && ./zorbat_bench'
+
+# Endurance: random input through the real game with invariants checked every frame.
+SOAK_FRAMES ?= 500000
+soak: build
+	scripts/headless.sh sh -c 'cd $(BUILD) && ./zorbat-soak --frames $(SOAK_FRAMES)'
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Leak reports are off: the system's GL driver keeps allocations to process exit.
+SAN_BUILD := build-asan
+sanitize: deps
+	$(CMAKE) -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORBAT_SANITIZE=ON
+	$(CMAKE) --build $(SAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  scripts/headless.sh ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS) --timeout 600
 
 clean:
 	rm -rf $(BUILD)

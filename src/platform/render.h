@@ -89,6 +89,8 @@ void RdSetMaterial(const Material& m);
 void RdSetLight(int index, const Light& light);
 void RdEnableLight(int index, bool on);
 Viewport RdGetViewport();
+// Viewport of the current target, pixels from its top-left corner.
+void RdSetViewport(const Viewport& vp);
 
 // Textures: RGBA8 pixels, rows top to bottom.
 RdTexture* RdCreateTexture(int width, int height, const uint8_t* rgba);

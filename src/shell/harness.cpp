@@ -34,6 +34,7 @@ void BeforeFrame(int frame, void* p) {
         PlatformInjectEvent(script[run->nextEvent].event);
         ++run->nextEvent;
     }
+    if (run->options->inputHook) run->options->inputHook(frame, run->options->hookCtx);
 }
 
 void AfterFrame(int frame, void* p) {

@@ -15,6 +15,8 @@ struct HarnessOptions {
     std::vector<ScriptEvent> script;
     std::vector<std::pair<int, std::string>> screenshots;  // frame, PNG path
     std::vector<std::pair<int, std::string>> states;       // frame, JSON path
+    // Called before the loop looks for each frame: may queue input with PlatformInjectEvent.
+    void (*inputHook)(int frame, void* ctx) = nullptr;
     // Called when each frame has run (tests).
     void (*frameHook)(int frame, void* ctx) = nullptr;
     void* hookCtx = nullptr;

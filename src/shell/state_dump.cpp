@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "formats/hiscore.h"
 #include "game/pools.h"
 #include "game/stage.h"
 #include "screens/screen_state.h"
@@ -104,6 +105,12 @@ bool WriteStateJson(const char* path, int frame) {
         std::fprintf(f, ",\"frames\":%d,\"position\":", e.frames);
         Vec(f, e.position);
         std::fputc('}', f);
+    }
+    std::fputs("],\"hiscore\":[", f);
+    for (int i = 0; i < kHiscoreEntries; ++i) {
+        std::fputs(i ? ",{\"name\":" : "{\"name\":", f);
+        Str(f, HiscoreTable[i].name, 4);
+        std::fprintf(f, ",\"score\":%d}", HiscoreTable[i].score);
     }
     std::fputs("]}\n", f);
     return std::fclose(f) == 0;

@@ -20,3 +20,9 @@ void ReleaseMusic();
 
 // Last volume set (for state dumps).
 int CurrentMusicVolume();
+
+// The synthesizer's linear gain at full music volume (0 hundredths of a dB).
+constexpr float kMusicFullGain = 0.2f;
+// Linear gain for a volume in hundredths of a decibel: full gain times
+// 10^(volume / 2000), at most 10 (the synthesizer's limit).
+float MusicGainFromVolume(int hundredthsDb);

@@ -1,0 +1,35 @@
+// The targets the benchmarks are held to, by benchmark name.
+#pragma once
+#include <cstring>
+#include <string>
+
+struct BenchTarget {
+    const char* name;  // a benchmark name, or a prefix ending in '*'
+    double limit;
+    const char* unit;
+};
+
+// Play-frame figures: logic at the heaviest load a stage allows, drawing under
+// a software renderer, start-up, memory and pacing.
+inline const BenchTarget kBenchTargets[] = {
+    {"PlayFrameLogic/heaviest*", 0.5, "ms"},
+    {"PlayFrameDraw/busiest_stage*", 8.0, "ms"},
+    {"PlayFrameDraw/heaviest*", 16.0, "ms"},
+    {"StartToTitle*", 1000.0, "ms"},
+    {"LoadingFrame*", 250.0, "ms"},
+    {"ResidentWhilePlaying*", 150.0, "MB"},
+    {"FramePacing/p99_interval*", 17.0, "ms"},
+    {"FramePacing/max_interval*", 33.0, "ms"},
+};
+
+inline const BenchTarget* FindBenchTarget(const std::string& name) {
+    for (const BenchTarget& t : kBenchTargets) {
+        const size_t n = std::strlen(t.name);
+        if (n && t.name[n - 1] == '*') {
+            if (name.compare(0, n - 1, t.name, n - 1) == 0) return &t;
+        } else if (name == t.name) {
+            return &t;
+        }
+    }
+    return nullptr;
+}

@@ -1,0 +1,165 @@
+// Textures, static meshes, the off-screen render target and read-back.
+#include <cstddef>
+#include <cstdio>
+
+#include "platform/render_gl_internal.h"
+
+using rdgl::g;
+
+RdTexture* RdCreateTexture(int width, int height, const uint8_t* rgba) {
+    if (!g.created || width <= 0 || height <= 0 || width > 8192 || height > 8192) return nullptr;
+    RdTexture* t = new RdTexture{0, width, height};
+    glGenTextures(1, &t->name);
+    glBindTexture(GL_TEXTURE_2D, t->name);
+    g.boundTexture = t->name;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    return t;
+}
+
+void RdReleaseTexture(RdTexture* t) {
+    if (t == nullptr) return;
+    if (g.texture == t) g.texture = nullptr;
+    if (g.created) {
+        rdgl::ResetTextureCache(t->name);
+        glDeleteTextures(1, &t->name);
+    }
+    delete t;
+}
+
+RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t* indices,
+                     int indexCount, bool hasVertexColours) {
+    if (!g.created || vertices == nullptr || indices == nullptr || vertexCount <= 0 ||
+        indexCount <= 0) {
+        return nullptr;
+    }
+    for (int i = 0; i < indexCount; ++i) {
+        if (indices[i] >= static_cast<uint32_t>(vertexCount)) {
+            std::fprintf(stderr, "Zorbat U.F.O.: mesh index %u out of range\n", indices[i]);
+            return nullptr;
+        }
+    }
+    RdMesh* m = new RdMesh{0, 0, 0, indexCount, hasVertexColours};
+    glGenVertexArrays(1, &m->vao);
+    glGenBuffers(1, &m->vbo);
+    glGenBuffers(1, &m->ibo);
+    rdgl::BindVao(m->vao);
+    glBindBuffer(GL_ARRAY_BUFFER, m->vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount) * sizeof(MeshVertex),
+                 vertices, GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m->ibo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount) * 4, indices,
+                 GL_STATIC_DRAW);
+    const GLsizei stride = sizeof(MeshVertex);
+    auto at = [](size_t offset) { return reinterpret_cast<const void*>(offset); };
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(MeshVertex, x)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, at(offsetof(MeshVertex, nx)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, at(offsetof(MeshVertex, u)));
+    if (hasVertexColours) {
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                              at(offsetof(MeshVertex, diffuse)));
+    }
+    return m;
+}
+
+void RdReleaseMesh(RdMesh* mesh) {
+    if (mesh == nullptr) return;
+    if (g.created) {
+        if (g.boundVao == mesh->vao) rdgl::BindVao(0);
+        glDeleteVertexArrays(1, &mesh->vao);
+        glDeleteBuffers(1, &mesh->vbo);
+        glDeleteBuffers(1, &mesh->ibo);
+    }
+    delete mesh;
+}
+
+RdRenderTarget* RdCreateRenderTarget(int width, int height) {
+    if (!g.created || width <= 0 || height <= 0 || width > 4096 || height > 4096) return nullptr;
+    RdRenderTarget* rt = new RdRenderTarget{};
+    rt->texture.width = width;
+    rt->texture.height = height;
+    glGenTextures(1, &rt->texture.name);
+    glBindTexture(GL_TEXTURE_2D, rt->texture.name);
+    g.boundTexture = rt->texture.name;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glGenRenderbuffers(1, &rt->depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, rt->depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glGenFramebuffers(1, &rt->fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, rt->fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, rt->texture.name,
+                           0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              rt->depth);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, g.target ? g.target->fbo : g.frameFbo[g.drawFrame]);
+    if (!complete) {
+        RdReleaseRenderTarget(rt);
+        return nullptr;
+    }
+    return rt;
+}
+
+RdTexture* RdRenderTargetTexture(RdRenderTarget* rt) { return rt ? &rt->texture : nullptr; }
+
+// The first switch away from the back buffer keeps its viewport; going back
+// puts it back. The target's viewport covers all of it.
+void RdSetRenderTarget(RdRenderTarget* rt) {
+    if (!g.created || rt == g.target) return;
+    if (rt) {
+        if (g.target == nullptr) g.savedViewport = g.viewport;
+        g.target = rt;
+        glBindFramebuffer(GL_FRAMEBUFFER, rt->fbo);
+        g.viewport = Viewport{0, 0, rt->texture.width, rt->texture.height, 0.0f, 1.0f};
+    } else {
+        g.target = nullptr;
+        glBindFramebuffer(GL_FRAMEBUFFER, g.frameFbo[g.drawFrame]);
+        g.viewport = g.savedViewport;
+    }
+    rdgl::ApplyViewport();
+}
+
+void RdReleaseRenderTarget(RdRenderTarget* rt) {
+    if (rt == nullptr) return;
+    if (g.target == rt) RdSetRenderTarget(nullptr);
+    if (g.texture == &rt->texture) g.texture = nullptr;
+    if (g.created) {
+        rdgl::ResetTextureCache(rt->texture.name);
+        glDeleteFramebuffers(1, &rt->fbo);
+        glDeleteRenderbuffers(1, &rt->depth);
+        glDeleteTextures(1, &rt->texture.name);
+    }
+    delete rt;
+}
+
+namespace {
+// Frames and targets are stored top row first, so GL rows come out in order.
+bool ReadFrom(GLuint fbo, int x, int y, int w, int h, uint8_t* rgba) {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, g.target ? g.target->fbo : g.frameFbo[g.drawFrame]);
+    return glGetError() == GL_NO_ERROR;
+}
+}  // namespace
+
+bool RdReadLastFrame(uint8_t* rgba) {
+    if (!g.created || !g.presentedOnce || rgba == nullptr) return false;
+    return ReadFrom(g.frameFbo[g.drawFrame ^ 1], 0, 0, kViewWidth, kViewHeight, rgba);
+}
+
+bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
+    if (!g.created || rgba == nullptr || w <= 0 || h <= 0) return false;
+    int tw = g.target ? g.target->texture.width : kViewWidth;
+    int th = g.target ? g.target->texture.height : kViewHeight;
+    if (x < 0 || y < 0 || x > tw - w || y > th - h) return false;
+    return ReadFrom(g.target ? g.target->fbo : g.frameFbo[g.drawFrame], x, y, w, h, rgba);
+}

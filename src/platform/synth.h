@@ -1,0 +1,49 @@
+// Music: a General MIDI synthesizer (FluidSynth, no audio driver of its own)
+// and our sequencer, both run from the mixer on the audio thread. The
+// sequencer plays a MidiSong's events at their exact output frames and loops
+// from tick 0 to a loop end without a gap.
+#pragma once
+#include "platform/midi_song.h"
+
+#include <cstdint>
+
+constexpr int kSynthSongSlots = 16;
+
+// Soundfonts tried in order by SynthOpen when no list is given.
+extern const char* const kDefaultSoundfonts[];
+extern const int kDefaultSoundfontCount;
+
+// Creates the sequencer for output at `rate` and, when one of the soundfonts
+// loads, the synthesizer. Returns true when music will sound; on false the
+// sequencer still runs (silently) and SynthLastError() says why.
+bool SynthOpen(int rate, const char* const* soundfonts, int count);
+void SynthClose();
+bool SynthIsOpen();
+bool SynthHasSoundfont();
+const char* SynthSoundfontPath();
+const char* SynthLastError();
+
+// Takes a parsed tune into a slot (times computed for the synth's rate) and
+// keeps the instruments it uses loaded. A slot being played is stopped first.
+void SynthStoreSong(int slot, MidiSong&& song);
+bool SynthSongLoaded(int slot);
+
+// Requests for the audio thread, taken at its next buffer; the last request
+// before a buffer wins. Play: stop everything, then play from tick 0 and loop
+// for ever from tick 0 to the loop end (in scaled ticks, see midi_song.h);
+// events at or after the loop end are never sent. Stop: every note stops at
+// once.
+void SynthPlay(int slot, uint64_t loopEndScaled);
+void SynthStop();
+// Linear master gain (the synthesizer clamps it to 0..10).
+void SynthSetGain(float gain);
+
+// Audio thread: overwrites `frames` stereo float frames with the music.
+void SynthRender(float* out, int frames);
+
+// Test and benchmark hooks. The tap sees every event the sequencer sends,
+// with its output frame counted from SynthOpen.
+using SynthEventTap = void (*)(int64_t frame, const MidiEvent& event, void* user);
+void SynthSetEventTap(SynthEventTap tap, void* user);
+int SynthActiveVoices();
+float SynthCurrentGain();

@@ -1,0 +1,202 @@
+// zorbat-soak: plays the real game for a long time with random input (menus,
+// play, pause, name entry) and checks the game's invariants after every frame.
+//   zorbat-soak [--frames N] [--seed S] [--dir DIR]
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "game/pools.h"
+#include "game/stage.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "shell/harness.h"
+#include "shell/scenes.h"
+
+namespace {
+
+struct Soak {
+    uint64_t rng = 88172645463325252ull;
+    int frames = 0;
+    int failures = 0;
+    int exitsChosen = 0;
+    int scenesSeen[kSceneCount] = {};
+    long warmRssKb = -1;
+    long maxRssKb = 0;
+    bool held[256] = {};
+    int focusOutUntil = 0;
+};
+
+// The input's own generator, apart from the game's, so the game's sequence is its own.
+uint32_t Rand(Soak* s) {
+    s->rng ^= s->rng << 13;
+    s->rng ^= s->rng >> 7;
+    s->rng ^= s->rng << 17;
+    return static_cast<uint32_t>(s->rng >> 32);
+}
+
+bool Chance(Soak* s, uint32_t oneIn) { return Rand(s) % oneIn == 0; }
+
+void Key(int vk, bool down) {
+    PlatformEvent e{};
+    e.type = down ? EvKeyDown : EvKeyUp;
+    e.code = vk;
+    PlatformInjectEvent(e);
+}
+
+void Input(int frame, void* ctx) {
+    Soak* s = static_cast<Soak*>(ctx);
+    // Taps from the frame before are released first.
+    static const int kTapKeys[] = {0x0D, 0x20, 0x26, 0x28, 0x25, 0x27, 0x10, 0x11};
+    for (int vk = 0; vk < 256; ++vk) {
+        if (s->held[vk] && Chance(s, 6)) {
+            Key(vk, false);
+            s->held[vk] = false;
+        }
+    }
+    if (Chance(s, 30)) {
+        const int vk = kTapKeys[Rand(s) % (sizeof kTapKeys / sizeof kTapKeys[0])];
+        Key(vk, true);
+        s->held[vk] = true;
+    }
+    // Flight keys held for a while, letters for name entry now and then.
+    static const int kFlight[] = {'W', 'A', 'S', 'D', 0x20, 0x10, 0x26, 0x28};
+    if (Chance(s, 8)) {
+        const int vk = kFlight[Rand(s) % 8];
+        Key(vk, true);
+        s->held[vk] = true;
+    }
+    if (SceneId == SceneNameEntry && Chance(s, 10)) {
+        const int vk = 'A' + static_cast<int>(Rand(s) % 26);
+        Key(vk, true);
+        s->held[vk] = true;
+    }
+    PlatformEvent m{};
+    m.type = EvMouseMotion;
+    m.dx = static_cast<int>(Rand(s) % 61) - 30;
+    m.dy = static_cast<int>(Rand(s) % 41) - 20;
+    PlatformInjectEvent(m);
+    if (Chance(s, 20)) {
+        PlatformEvent b{};
+        b.type = EvMouseButton;
+        b.code = static_cast<int>(Rand(s) % 3);
+        b.down = Chance(s, 2);
+        PlatformInjectEvent(b);
+    }
+    if (s->focusOutUntil == 0 && Chance(s, 5000)) {
+        PlatformEvent f{};
+        f.type = EvFocusOut;
+        PlatformInjectEvent(f);
+        s->focusOutUntil = frame + 30 + static_cast<int>(Rand(s) % 100);
+    } else if (s->focusOutUntil != 0 && frame >= s->focusOutUntil) {
+        PlatformEvent f{};
+        f.type = EvFocusIn;
+        PlatformInjectEvent(f);
+        s->focusOutUntil = 0;
+    }
+}
+
+long ResidentKb() {
+    long pages = 0, resident = 0;
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+void Fail(Soak* s, int frame, const char* what) {
+    if (s->failures++ < 20) std::fprintf(stderr, "zorbat-soak: frame %d: %s\n", frame, what);
+}
+
+void Check(int frame, void* ctx) {
+    Soak* s = static_cast<Soak*>(ctx);
+    // Choosing Exit in the title asks to quit; the soak plays on.
+    if (QuitRequested() && frame < s->frames) {
+        ++s->exitsChosen;
+        ResetQuit();
+    }
+    if (SceneId < 0 || SceneId >= kSceneCount) {
+        Fail(s, frame, "scene out of range");
+        return;
+    }
+    ++s->scenesSeen[SceneId];
+    if (EnemyCount < 0 || EnemyCount > kMaxEnemies - 1) Fail(s, frame, "enemy count out of its table");
+    if (StageObjectCount < 0 || StageObjectCount > kMaxStageObjects)
+        Fail(s, frame, "stage object count out of its table");
+    if (!Finite(Player.position) || !Finite(Player.rotation) || !Finite(PlayerVelocity))
+        Fail(s, frame, "player has a NaN or infinity");
+    const int enemies = EnemyCount < 0 ? 0 : (EnemyCount > kMaxEnemies ? kMaxEnemies : EnemyCount);
+    for (int i = 0; i < enemies; ++i) {
+        const Actor& a = Enemies[i];
+        bool ok = Finite(a.position) && Finite(a.rotation);
+        if (a.state)
+            for (float v : a.state->s) ok = ok && std::isfinite(v);
+        if (!ok) Fail(s, frame, "an enemy has a NaN or infinity");
+    }
+    for (const Actor& shot : ShotPool)
+        if (shot.hitPoints > 0 && (!Finite(shot.position) || !Finite(shot.rotation)))
+            Fail(s, frame, "a shot has a NaN or infinity");
+    for (const Effect& e : EffectPool)
+        if (e.frames > 32 || (e.frames > 0 && !Finite(e.position)))
+            Fail(s, frame, "an effect is out of range");
+    // Memory: taken after warm-up, then it must stay flat.
+    const int warmup = s->frames / 10 < 2000 ? (s->frames < 4000 ? s->frames / 2 : 2000) : s->frames / 10;
+    if (frame == warmup) s->warmRssKb = ResidentKb();
+    if (s->warmRssKb >= 0 && frame % 500 == 0) {
+        const long kb = ResidentKb();
+        if (kb > s->maxRssKb) s->maxRssKb = kb;
+    }
+    if (frame % 50000 == 0) std::fprintf(stderr, "zorbat-soak: %d frames\n", frame);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Soak soak;
+    soak.frames = 20000;
+    uint32_t seed = 1;
+    std::string dir;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        if (a == "--frames") soak.frames = std::atoi(argv[i + 1]);
+        else if (a == "--seed") seed = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
+        else if (a == "--dir") dir = argv[i + 1];
+        else {
+            std::fprintf(stderr, "usage: zorbat-soak [--frames N] [--seed S] [--dir DIR]\n");
+            return 2;
+        }
+    }
+    if (soak.frames < 100) soak.frames = 100;
+    if (!dir.empty() && chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "zorbat-soak: cannot enter %s\n", dir.c_str());
+        return 2;
+    }
+    soak.rng ^= seed * 0x9E3779B97F4A7C15ull;
+    HarnessOptions o;
+    o.frames = soak.frames;
+    o.seed = seed;
+    o.inputHook = Input;
+    o.frameHook = Check;
+    o.hookCtx = &soak;
+    if (RunHarness(o) != 0) return 1;
+
+    const long growthKb = soak.maxRssKb > soak.warmRssKb ? soak.maxRssKb - soak.warmRssKb : 0;
+    std::printf("zorbat-soak: %d frames, seed %u, exits chosen %d, resident after warm-up %ld KB, "
+                "growth %ld KB\nframes per scene:", soak.frames, seed, soak.exitsChosen,
+                soak.warmRssKb, growthKb);
+    for (int i = 0; i < kSceneCount; ++i) std::printf(" %d", soak.scenesSeen[i]);
+    std::printf("\n");
+    if (growthKb >= 1024) Fail(&soak, soak.frames, "resident memory grew by 1 MB or more");
+    if (soak.failures) {
+        std::printf("zorbat-soak: FAILED (%d problems)\n", soak.failures);
+        return 1;
+    }
+    std::printf("zorbat-soak: passed\n");
+    return 0;
+}
