@@ -145,6 +145,48 @@ TEST_F(ActorOps, TargetInViewIsTheNarrowForwardViewWithAMargin) {
     EXPECT_FALSE(TargetInView(Vec3{0, 0, 50}, down));
 }
 
+TEST_F(ActorOps, BoxesKeepFollowingTheirOwnersTurns) {
+    // Placement keeps axes made from unchanged angles; a new set has none yet.
+    Actor* e = AddEnemy("ENEMY1", Vec3{0, 0, 0});
+    CreateBoxSet(&e->collider->shape, 0);
+    e->collider->shape.main.halfExtent = Vec3{1, 1, 1};
+    e->collider->shape.main.tag = 100;
+    MakePlayer(Vec3{0, 0, 0});
+    EXPECT_EQ(FindActorHit(&Player, Enemies, EnemyCount), e);
+    EXPECT_FLOAT_EQ(e->collider->shape.main.axisX.x, 1.0f);
+    e->rotation = Vec3{0, 90.0f, 0};
+    FindActorHit(&Player, Enemies, EnemyCount);
+    EXPECT_NEAR(e->collider->shape.main.axisX.z, -1.0f, 1e-6f);
+    e->rotation = Vec3{0, 0, 0};
+    FindActorHit(&Player, Enemies, EnemyCount);
+    EXPECT_FLOAT_EQ(e->collider->shape.main.axisX.x, 1.0f);
+    EXPECT_NEAR(e->collider->shape.main.axisX.z, 0.0f, 1e-7f);
+}
+
+TEST_F(ActorOps, TargetInViewAgreesWithTheFullProjection) {
+    // The view test skips building the world matrix for each point; it must
+    // give exactly what projecting the origin of that matrix gives.
+    const Matrix projection = MatPerspectiveFovLH(0.17453292f, 800.0f / 600.0f, 1.0f, 1000.0f);
+    const Viewport vp{0, 0, 800, 600, 0.0f, 1.0f};
+    SeedRandom(99);
+    auto r = [](float lo, float hi) { return lo + (hi - lo) * static_cast<float>(NextRandom()) / 32767.0f; };
+    int seen = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const Actor o = Observer(Vec3{r(-50, 50), r(0, 40), r(-50, 50)}, Vec3{r(-80, 80), r(0, 360), 0});
+        const Vec3 p{r(-200, 200), r(-50, 90), r(-200, 200)};
+        const float yaw = o.rotation.y * kDegToRad;
+        const float pitch = o.rotation.x * kDegToRad;
+        const Matrix view = MakeViewMatrix(
+            o.position, o.position + Vec3{std::sin(yaw), -std::sin(pitch), std::cos(yaw)});
+        const Vec3 s = ProjectPoint(Vec3{0, 0, 0}, vp, projection, view,
+                                    MakeWorldMatrix(Vec3{0, 0, 0}, p, Vec3{1, 1, 1}));
+        const bool expected = s.x > -20.0f && s.x < 820.0f && s.y > -20.0f && s.y < 620.0f && s.z < 1.0f;
+        ASSERT_EQ(TargetInView(p, o), expected) << i;
+        seen += expected;
+    }
+    EXPECT_GT(seen, 10);  // the sample does reach into the narrow view
+}
+
 TEST_F(ActorOps, NearestTargetSkipsTheDeadAndWhatIsOutOfView) {
     const Actor shot = Observer(Vec3{0, 0, 0}, Vec3{0, 0, 0});
     AddEnemy("ENEMY1", Vec3{0, 0, -20});     // behind, nearest of all

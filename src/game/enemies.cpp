@@ -117,33 +117,73 @@ void DamageActor(Actor* actor, int amount) {
     }
 }
 
-bool TargetInView(Vec3 point, const Actor& observer) {
+namespace {
+
+// The narrow forward view of an observer, built once and used for many points.
+struct ViewProbe {
+    Matrix view;
+    Matrix projection;
+    Viewport viewport;
+};
+
+ViewProbe MakeProbe(const Actor& observer) {
+    ViewProbe probe;
     const Vec3 eye = observer.position;
     const float yaw = observer.rotation.y * kDegToRad;
     const float pitch = observer.rotation.x * kDegToRad;
     const Vec3 look = eye + Vec3{std::sin(yaw), -std::sin(pitch), std::cos(yaw)};
-    const Matrix view = MakeViewMatrix(eye, look);
+    probe.view = MakeViewMatrix(eye, look);
     // Without a device (logic tests, tools) the game's own 800 x 600 view stands in.
-    Viewport vp{0, 0, 800, 600, 0.0f, 1.0f};
-    Matrix projection;
     if (RdIsCreated()) {
-        vp = RdGetViewport();
-        projection = MakeProjectionMatrix();
+        probe.viewport = RdGetViewport();
+        probe.projection = MakeProjectionMatrix();
     } else {
-        projection = MatPerspectiveFovLH(0.17453292f, 800.0f / 600.0f, 1.0f, 1000.0f);
+        probe.viewport = Viewport{0, 0, 800, 600, 0.0f, 1.0f};
+        probe.projection = MatPerspectiveFovLH(0.17453292f, 800.0f / 600.0f, 1.0f, 1000.0f);
     }
-    const Matrix world = MakeWorldMatrix(Vec3{0, 0, 0}, point, Vec3{1, 1, 1});
-    const Vec3 s = ProjectPoint(Vec3{0, 0, 0}, vp, projection, view, world);
-    return s.x > -20.0f && s.x < 820.0f && s.y > -20.0f && s.y < 620.0f && s.z < 1.0f;
+    return probe;
+}
+
+// Row vector (v, w) times m, summed in the same order as a matrix product.
+void RowTimes(const float v[4], const Matrix& m, float out[4]) {
+    for (int j = 0; j < 4; ++j) {
+        out[j] = v[0] * m.m[0][j] + v[1] * m.m[1][j] + v[2] * m.m[2][j] + v[3] * m.m[3][j];
+    }
+}
+
+// The point projected as the origin of a world matrix that only translates to
+// it would be: the same sums in the same order, without building the matrices.
+bool ProbeSees(const ViewProbe& probe, Vec3 point) {
+    const float p[4] = {point.x, point.y, point.z, 1.0f};
+    float camera[4];
+    float clip[4];
+    RowTimes(p, probe.view, camera);
+    RowTimes(camera, probe.projection, clip);
+    const Viewport& vp = probe.viewport;
+    const float w = static_cast<float>(vp.width);
+    const float h = static_cast<float>(vp.height);
+    const float x = static_cast<float>(vp.x) + (1.0f + clip[0] / clip[3]) * w / 2.0f;
+    const float y = static_cast<float>(vp.y) + (1.0f - clip[1] / clip[3]) * h / 2.0f;
+    const float z = vp.minZ + clip[2] / clip[3] * (vp.maxZ - vp.minZ);
+    // The 800 x 600 screen with a 20-pixel margin, in front of the eye and nearer than the far plane.
+    return x > -20.0f && x < 820.0f && y > -20.0f && y < 620.0f && z < 1.0f;
+}
+
+}  // namespace
+
+bool TargetInView(Vec3 point, const Actor& observer) {
+    return ProbeSees(MakeProbe(observer), point);
 }
 
 Actor* NearestTarget(const Actor& shot, Actor* actors, int count, int needInView) {
+    ViewProbe probe;
+    if (needInView == 1) probe = MakeProbe(shot);
     Actor* best = nullptr;
     float bestDistance = 0.0f;
     for (int i = 0; i < count; ++i) {
         Actor* a = &actors[i];
         if (a->hitPoints <= 0) continue;
-        if (needInView == 1 && !TargetInView(a->position, shot)) continue;
+        if (needInView == 1 && !ProbeSees(probe, a->position)) continue;
         const float distance = Length(a->position - shot.position);
         if (best == nullptr || distance < bestDistance) {
             best = a;

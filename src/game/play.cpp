@@ -1,7 +1,5 @@
 #include "game/play.h"
 
-#include <cmath>
-
 #include "game/effects.h"
 #include "game/enemies.h"
 #include "game/player.h"
@@ -17,16 +15,6 @@
 
 CameraPose FollowCamera;
 CameraPose ShadowCamera;
-
-namespace {
-
-// Truncated toward zero; anything that does not fit an int reads as 0.
-int ColourByte(float c) {
-    if (!(c > -2147483648.0f && c < 2147483647.0f)) return 0;
-    return static_cast<int>(c);
-}
-
-}  // namespace
 
 void UpdateActorColliders(Actor* actors, int count) {
     for (int i = 0; i < count; ++i) {
@@ -68,8 +56,8 @@ void BuildPlayCameras(int chase) {
 void DrawStageFrame(int chase) {
     BuildPlayCameras(chase);
     SetDefaultRenderStates();
-    BeginFrame(ColourByte(Settings.clearColour.x), ColourByte(Settings.clearColour.y),
-               ColourByte(Settings.clearColour.z));
+    BeginFrame(ClearColourByte(Settings.clearColour.x), ClearColourByte(Settings.clearColour.y),
+               ClearColourByte(Settings.clearColour.z));
     DrawWorld(FollowCamera, ShadowCamera);
 }
 

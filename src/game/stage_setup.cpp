@@ -18,11 +18,12 @@ const int kTimeLimits[3] = {5400, 6600, 7200};
 const char* const kEnemyMeshFiles[7] = {"zorbat.x", "mouse.x", "bship.x", "sito.x",
                                         "tank.x",   "cannon.x", "air.x"};
 
-// How many entries the tables may hold from the last load (one more than the
-// counts, since a block that ended early may have allocated before it failed).
-int g_loadedEnemies = 0;
-int g_loadedObjects = 0;
-bool g_playerLoaded = false;
+bool FileExists(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
 
 }  // namespace
 
@@ -32,51 +33,33 @@ int StageTimeLimit(int stageNumber) {
 }
 
 void ReleaseStageTables() {
-    if (g_playerLoaded) ReleaseActor(&Player, &ActorColliders[0]);
-    for (int k = 0; k < g_loadedEnemies; ++k) ReleaseActor(&Enemies[k], &ActorColliders[k + 1]);
-    for (int k = 0; k < g_loadedObjects; ++k) ReleaseStageObject(&StageObjects[k], &StageObjectColliders[k]);
-    g_playerLoaded = false;
-    g_loadedEnemies = 0;
-    g_loadedObjects = 0;
+    ReleaseActor(&Player, &ActorColliders[0]);
+    for (int k = 0; k + 1 < kActorColliders; ++k) ReleaseActor(&Enemies[k], &ActorColliders[k + 1]);
+    for (int k = 0; k < kMaxStageObjects; ++k) ReleaseStageObject(&StageObjects[k], &StageObjectColliders[k]);
     EnemyCount = 0;
     StageObjectCount = 0;
 }
 
 bool SetUpStageActors(const char* actorPath, const char* mapPath) {
-    ReleaseStageTables();
-
-    g_playerLoaded = true;
-    const bool havePlayer = ReadActorBlock(actorPath, 0, &Player, &ActorColliders[0]);
-    // Enemy k - 1 takes actor collider k; slot 0 is the player's, so 63 at most.
-    // A stage file with more enemies than that has the rest ignored.
-    int enemies = 0;
-    while (enemies + 1 < kActorColliders &&
-           ReadActorBlock(actorPath, enemies + 1, &Enemies[enemies], &ActorColliders[enemies + 1])) {
-        ++enemies;
-    }
-    EnemyCount = enemies;
-    g_loadedEnemies = enemies + 1 < kActorColliders ? enemies + 1 : enemies;
-    MaxLife = Player.hitPoints;
-
-    ReadStageSettings(mapPath, &Settings);
-    int objects = 0;
-    while (objects < kMaxStageObjects &&
-           ReadStageObjectBlock(mapPath, objects, &StageObjects[objects], &StageObjectColliders[objects])) {
-        ++objects;
-    }
-    StageObjectCount = objects;
-    g_loadedObjects = objects < kMaxStageObjects ? objects + 1 : objects;
-    SetStageObject(&Floor, "FLOOR", 1.0f, Vec3{0, 0, 0}, Vec3{0, 0, 0}, Vec3{9, 9, 9});
-    ReadCameraSetup(mapPath, &Camera);
-
-    if (!havePlayer || Player.collider == nullptr || Player.state == nullptr) {
-        // Without the craft there is nothing to play.
+    // Without its two files a stage cannot be played: say which one is missing.
+    const char* missing = !FileExists(actorPath) ? actorPath : (!FileExists(mapPath) ? mapPath : nullptr);
+    if (missing != nullptr) {
         char text[512];
-        std::snprintf(text, sizeof text, "ステージデータを読み込めませんでした\n%s", actorPath);
+        std::snprintf(text, sizeof text, "ステージファイルが開けません\n%s", missing);
         ShowMessageBox(text, nullptr);
         PostQuit(0);
         return false;
     }
+    // The readers release what the previous stage's slots held before refilling
+    // them. Enemy k - 1 takes actor collider k; slot 0 is the player's, so at
+    // most 63 enemies, and further blocks are ignored.
+    EnemyCount = ReadActorFile(actorPath, &Player, Enemies, ActorColliders, kActorColliders);
+    MaxLife = Player.hitPoints;
+    ReadStageSettings(mapPath, &Settings);
+    StageObjectCount = ReadStageObjectFile(mapPath, StageObjects, StageObjectColliders, kMaxStageObjects);
+    SetStageObject(&Floor, "FLOOR", 1.0f, Vec3{0, 0, 0}, Vec3{0, 0, 0}, Vec3{9, 9, 9});
+    ReadCameraSetup(mapPath, &Camera);
+
     int loadScene = SceneStageLoad;
     UpdatePlayer(&Player, &loadScene);  // clears the velocity and the fire cool-down
     return true;

@@ -5,9 +5,9 @@
 int StageTimeLimit(int stageNumber);
 // Time limit for StageNumber, score 0, empty shot and effect pools, level camera.
 void BeginStageRun();
-// Releases the previous stage's actors and objects, reads the actor and map
-// files into the stage tables and prepares the player. False (after the
-// fatal message) when the actor file holds no player.
+// Reads the actor and map files into the stage tables (releasing what the
+// previous stage left there) and prepares the player. False, after the fatal
+// message and the quit request, when either file cannot be opened.
 bool SetUpStageActors(const char* actorPath, const char* mapPath);
-// Frees every collider box set and actor state the stage tables hold.
+// Frees every collider box set and actor state the stage tables hold (tear-down).
 void ReleaseStageTables();
