@@ -156,6 +156,17 @@ bool PlatformInitVideo() {
         std::fprintf(stderr, "Zorbat U.F.O.: no display available (%s)\n", SDL_GetError());
         return false;
     }
+    // Without a display SDL falls back to drawing off-screen, which would run
+    // an invisible game: only take that when it was asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        std::fprintf(stderr,
+                     "Zorbat U.F.O.: no display found. Start it from a desktop session "
+                     "(DISPLAY or WAYLAND_DISPLAY must be set).\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
     g_videoUp = true;
     return true;
 }

@@ -7,6 +7,7 @@
 #include "pictures.h"
 #include "text.h"
 
+namespace img {
 namespace {
 const int kSheetWidth = 2200, kGap = 12, kLabel = 22;
 
@@ -69,3 +70,4 @@ void BuildContactSheet(const std::vector<Picture>& pics, Image& sheet) {
         Panel(sheet, p.img, pl.x + p.img.w * pl.zoom + 6, pl.y + kLabel, pl.zoom, Col(22, 26, 40));
     }
 }
+}  // namespace img

@@ -5,6 +5,7 @@
 
 #include "pictures.h"
 
+namespace img {
 namespace {
 float Smooth(float e0, float e1, float x) {
     float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
@@ -80,3 +81,4 @@ void AddEffectPictures(std::vector<Picture>& out) {
     out.push_back(Fireball("burn.png", 401, false));
     out.push_back(Fireball("cannon_dreg.png", 977, true));
 }
+}  // namespace img

@@ -6,6 +6,7 @@
 #include "pictures.h"
 #include "text.h"
 
+namespace img {
 namespace {
 const Rgba kHidden = Col(30, 28, 78, 0);
 
@@ -261,3 +262,4 @@ void AddHudPictures(std::vector<Picture>& out) {
     out.push_back(Alphabet());
     out.push_back(Countdown());
 }
+}  // namespace img

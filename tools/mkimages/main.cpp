@@ -21,6 +21,7 @@
 #include "stb_image_write.h"
 #pragma GCC diagnostic pop
 
+namespace img {
 void BuildContactSheet(const std::vector<Picture>& pics, Image& sheet);
 
 static bool WritePicture(const std::string& path, const Image& img, Rgba hidden) {
@@ -32,6 +33,9 @@ static bool WritePicture(const std::string& path, const Image& img, Rgba hidden)
     }
     return stbi_write_png(path.c_str(), img.w, img.h, 4, px.data(), img.w * 4) != 0;
 }
+}  // namespace img
+
+using namespace img;
 
 int main(int argc, char** argv) {
     if (argc != 6) {

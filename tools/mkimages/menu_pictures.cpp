@@ -7,6 +7,7 @@
 #include "pictures.h"
 #include "text.h"
 
+namespace img {
 TextStyle BannerStyle() {
     TextStyle st;
     st.pal = GoldPalette();
@@ -96,3 +97,4 @@ void AddMenuPictures(std::vector<Picture>& out) {
     Word(out, "Hiscore_b.png", 512, 128, "Hiscore", 66, 70, 96, Align::Left, gold, 430);
     Word(out, "Hiscore Record !.png", 512, 64, "Hiscore Record !", 32, 70, 46, Align::Left, gold, 432);
 }
+}  // namespace img

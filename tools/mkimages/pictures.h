@@ -5,6 +5,7 @@
 
 #include "raster.h"
 
+namespace img {
 enum class Dest {
     Archive,   // packed into data/images/images.arx
     Meshes,    // data/xfiles/, named by the archive meshes
@@ -28,3 +29,4 @@ struct TextStyle;
 TextStyle BannerStyle();  // large gold words
 TextStyle MenuStyle();    // menu items and labels
 TextStyle SmallStyle();   // HUD-sized words
+}  // namespace img

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+namespace img {
 Rgba Mix(Rgba a, Rgba b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
 }
@@ -209,3 +210,4 @@ float Fbm(float x, float y, uint32_t seed, int octaves, int period) {
     }
     return sum / norm;
 }
+}  // namespace img

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+namespace img {
 struct Rgba {
     float r, g, b, a;
 };
@@ -75,3 +76,4 @@ std::vector<uint8_t> ToRgba8(const Image& img, Rgba hidden);
 float Hash2(int x, int y, uint32_t seed);
 float ValueNoise(float x, float y, uint32_t seed, int period = 0);
 float Fbm(float x, float y, uint32_t seed, int octaves, int period = 0);
+}  // namespace img

@@ -14,6 +14,7 @@
 #include "stb_truetype.h"
 #pragma GCC diagnostic pop
 
+namespace img {
 namespace {
 std::vector<unsigned char> gFontData;
 stbtt_fontinfo gFont;
@@ -141,3 +142,4 @@ void DrawText(Image& img, const std::string& text, float capHeight, float x, flo
     Mask fill = TextCoverage(img.w, img.h, text, capHeight, x, baseline, align, st);
     DrawStyledMask(img, fill, baseline - capHeight, baseline, st);
 }
+}  // namespace img

@@ -5,6 +5,7 @@
 
 #include "raster.h"
 
+namespace img {
 bool LoadFont(const char* path);
 
 struct Palette {
@@ -42,3 +43,4 @@ void DrawText(Image& img, const std::string& text, float capHeight, float x, flo
 // Draws a coverage mask (for example a symbol) in the text style, gradient taken
 // between capTop and baseline.
 void DrawStyledMask(Image& img, const Mask& fill, float capTop, float baseline, const TextStyle& st);
+}  // namespace img
