@@ -41,5 +41,16 @@ sanitize: deps
 	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  scripts/headless.sh ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS) --timeout 600
 
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer on the data-file
+# readers (fuzz/*.cpp), built with clang in their own directory; each target
+# runs FUZZ_SECONDS on a corpus seeded from fuzz/corpus/.
+FUZZ_BUILD   := build-fuzz
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	$(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORBAT_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
+	$(CMAKE) --build $(FUZZ_BUILD) -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -1,6 +1,9 @@
 // libFuzzer target for the .x mesh reader: any bytes must give either a
 // refusal with a reason or a mesh whose indices, subsets and materials are
 // consistent; never a crash, a hang or an out-of-bounds access.
+// fuzz-sources: src/platform/xfile.cpp src/platform/xfile_lexer.cpp src/platform/xfile_mesh.cpp
+// fuzz-sources: src/platform/mszip.cpp src/graphics/math3d.cpp
+// fuzz-libs: z
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -3,7 +3,7 @@
 set -e
 PKGS="g++ cmake ninja-build pkg-config make libsdl2-dev libepoxy-dev libfluidsynth-dev \
 libassimp-dev libstb-dev zlib1g-dev libgtest-dev libbenchmark-dev xvfb xauth \
-libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0 fluid-soundfont-gm fonts-dejavu-core"
+clang lld libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0 fluid-soundfont-gm fonts-dejavu-core"
 [ -n "$ZORBAT_EXTRA_PKGS" ] && PKGS="$PKGS $ZORBAT_EXTRA_PKGS"
 missing=""
 for p in $PKGS; do

@@ -8,6 +8,7 @@
 #include "formats/archive.h"
 #include "formats/archive_tool.h"
 #include "formats_test_util.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -239,6 +240,26 @@ TEST(ArchiveTool, RefusesNamesTooLongAndKeepsTheOldArchive) {
     CapturedOutput listErr;
     EXPECT_EQ(ArchiveToolMain(3, listArgs, out.File(), listErr.File()), 1);
     EXPECT_NE(listErr.Text().find("damaged"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ArchiveMessage, MissingEntryShowsTheNameAndAsksToQuit) {
+    ResetQuit();
+    testing::internal::CaptureStderr();
+    ShowMissingEntryMessage("データ\"%s\"が見つかりませんでした", "air.x");
+    const std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_NE(shown.find("データ\"air.x\"が見つかりませんでした"), std::string::npos) << shown;
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_EQ(QuitExitCode(), 0);
+    ResetQuit();
+    // A name far longer than the message buffer is cut, not written past it.
+    testing::internal::CaptureStderr();
+    ShowMissingEntryMessage("画像\"%s\"が見つかりませんでした", std::string(2000, 'n').c_str());
+    EXPECT_GT(testing::internal::GetCapturedStderr().size(), 400u);
+    ResetQuit();
 }
 
 }  // namespace

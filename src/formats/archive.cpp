@@ -37,47 +37,37 @@ enum class Step { Skip, Done, Stop };
 // file holds. `onEntry` either lets the walker skip the data, or consumes it
 // itself and ends the walk.
 template <typename OnEntry>
-ArchiveScan WalkArchive(const char* path, OnEntry onEntry) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return ArchiveScan::CannotOpen;
-    ArchiveScan result = ArchiveScan::Complete;
+ArchiveScan WalkArchive(std::FILE* f, OnEntry onEntry) {
     off_t fileSize = -1;
     if (fseeko(f, 0, SEEK_END) == 0) fileSize = ftello(f);
-    if (fileSize < 0 || fseeko(f, 0, SEEK_SET) != 0) {
-        std::fclose(f);
-        return ArchiveScan::CannotOpen;
-    }
+    if (fileSize < 0 || fseeko(f, 0, SEEK_SET) != 0) return ArchiveScan::CannotOpen;
     off_t pos = 0;
     while (pos < fileSize) {
         EntryHeader h;
         if (fileSize - pos < 8 || !ReadU32(f, &h.nameLength) || h.nameLength == 0 ||
-            h.nameLength > kArchiveNameMax || fileSize - pos - 8 < off_t(h.nameLength)) {
-            result = ArchiveScan::Damaged;
-            break;
-        }
-        if (std::fread(h.name, 1, h.nameLength, f) != h.nameLength || !ReadU32(f, &h.dataSize)) {
-            result = ArchiveScan::Damaged;
-            break;
-        }
+            h.nameLength > kArchiveNameMax || fileSize - pos - 8 < off_t(h.nameLength))
+            return ArchiveScan::Damaged;
+        if (std::fread(h.name, 1, h.nameLength, f) != h.nameLength || !ReadU32(f, &h.dataSize))
+            return ArchiveScan::Damaged;
         pos += 8 + off_t(h.nameLength);
-        if (off_t(h.dataSize) > fileSize - pos) {
-            result = ArchiveScan::Damaged;
-            break;
-        }
+        if (off_t(h.dataSize) > fileSize - pos) return ArchiveScan::Damaged;
         ScrambleBytes(reinterpret_cast<uint8_t*>(h.name), h.nameLength);
         h.name[h.nameLength] = '\0';
         const Step step = onEntry(h, f);
-        if (step == Step::Done) break;
-        if (step == Step::Stop) {
-            result = ArchiveScan::Stopped;
-            break;
-        }
+        if (step == Step::Done) return ArchiveScan::Complete;
+        if (step == Step::Stop) return ArchiveScan::Stopped;
         pos += off_t(h.dataSize);
-        if (fseeko(f, pos, SEEK_SET) != 0) {
-            result = ArchiveScan::Damaged;
-            break;
-        }
+        if (fseeko(f, pos, SEEK_SET) != 0) return ArchiveScan::Damaged;
     }
+    return ArchiveScan::Complete;
+}
+
+// Every lookup opens the file anew; nothing is cached between lookups.
+template <typename Use>
+auto WithArchive(const char* path, Use use) -> decltype(use(nullptr)) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return use(nullptr);
+    const auto result = use(f);
     std::fclose(f);
     return result;
 }
@@ -88,13 +78,13 @@ void ScrambleBytes(uint8_t* bytes, uint32_t size) {
     for (uint32_t i = 0; i < size; ++i) bytes[i] ^= uint8_t(i & 0xFF);
 }
 
-bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data, uint32_t* size) {
+bool ReadArchiveEntryFrom(std::FILE* archive, const char* name, uint8_t** data, uint32_t* size) {
     const size_t wantedLength = std::strlen(name);
-    if (wantedLength == 0 || wantedLength > kArchiveNameMax) return false;
+    if (!archive || wantedLength == 0 || wantedLength > kArchiveNameMax) return false;
     uint8_t* found = nullptr;
     uint32_t foundSize = 0;
     bool ok = false;
-    WalkArchive(archivePath, [&](const EntryHeader& h, std::FILE* f) {
+    WalkArchive(archive, [&](const EntryHeader& h, std::FILE* f) {
         // Exact match only: same length and same bytes, case significant. The
         // first match in file order wins; later duplicates are never reached.
         if (h.nameLength != wantedLength || std::memcmp(h.name, name, wantedLength) != 0)
@@ -117,12 +107,25 @@ bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data,
     return true;
 }
 
+bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data, uint32_t* size) {
+    return WithArchive(archivePath,
+                       [&](std::FILE* f) { return ReadArchiveEntryFrom(f, name, data, size); });
+}
+
+ArchiveScan ScanArchiveFrom(std::FILE* archive,
+                            bool (*visit)(const char* name, uint32_t size, void* context),
+                            void* context) {
+    if (!archive) return ArchiveScan::CannotOpen;
+    return WalkArchive(archive, [&](const EntryHeader& h, std::FILE*) {
+        return visit(h.name, h.dataSize, context) ? Step::Skip : Step::Stop;
+    });
+}
+
 ArchiveScan ScanArchive(const char* archivePath,
                         bool (*visit)(const char* name, uint32_t size, void* context),
                         void* context) {
-    return WalkArchive(archivePath, [&](const EntryHeader& h, std::FILE*) {
-        return visit(h.name, h.dataSize, context) ? Step::Skip : Step::Stop;
-    });
+    return WithArchive(archivePath,
+                       [&](std::FILE* f) { return ScanArchiveFrom(f, visit, context); });
 }
 
 bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size) {

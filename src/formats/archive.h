@@ -38,6 +38,13 @@ ArchiveScan ScanArchive(const char* archivePath,
                         bool (*visit)(const char* name, uint32_t size, void* context),
                         void* context);
 
+// The same two on an archive already open (read from its first byte; the
+// stream is left open). Used by the fuzzers on in-memory archives.
+bool ReadArchiveEntryFrom(std::FILE* archive, const char* name, uint8_t** data, uint32_t* size);
+ArchiveScan ScanArchiveFrom(std::FILE* archive,
+                            bool (*visit)(const char* name, uint32_t size, void* context),
+                            void* context);
+
 // Appends one entry to an archive being written. False when the name is empty
 // or longer than kArchiveNameMax bytes (nothing is written then) or a write fails.
 bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size);

@@ -14,8 +14,8 @@ HiscoreEntry HiscoreTable[kHiscoreEntries];
 
 namespace {
 
-constexpr long kNameOffset = 80;
-constexpr long kScoreOffset = 204;
+constexpr size_t kNameOffset = 80;
+constexpr size_t kScoreOffset = 204;
 constexpr int kFillersBeforeName = 20;
 constexpr int kFillersAfterName = 30;
 constexpr uint32_t kScoreStep = 999;
@@ -58,22 +58,27 @@ void BuildRecord(uint8_t* record, const HiscoreEntry& entry, int i) {
 int HiscoreRead(const char* path, HiscoreEntry* table, int count) {
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return 0;
-    if (count > kHiscoreEntries) count = kHiscoreEntries;
-    for (int i = 0; i < count; ++i) {
-        const long record = long(kHiscoreRecordSize) * i;
-        // Each field is taken only when all its bytes are there: a short file
-        // leaves the entries it no longer covers as they were.
-        uint8_t name[4];
-        if (std::fseek(f, record + kNameOffset, SEEK_SET) == 0 && std::fread(name, 1, 4, f) == 4) {
-            for (int k = 0; k < 4; ++k) table[i].name[k] = char(name[k]);
-            table[i].name[3] = '\0';  // a damaged file must not leave a name without its end
-        }
-        uint8_t score[4];
-        if (std::fseek(f, record + kScoreOffset, SEEK_SET) == 0 && std::fread(score, 1, 4, f) == 4)
-            table[i].score = PlainScore(GetU32(score), i);
-    }
+    HiscoreReadFrom(f, table, count);
     std::fclose(f);
     return 1;
+}
+
+void HiscoreReadFrom(std::FILE* file, HiscoreEntry* table, int count) {
+    // The whole file in one read; anything past the 9 records is never looked at.
+    uint8_t bytes[kHiscoreFileSize];
+    const size_t length = std::fread(bytes, 1, sizeof bytes, file);
+    if (count > kHiscoreEntries) count = kHiscoreEntries;
+    for (int i = 0; i < count; ++i) {
+        const size_t record = size_t(kHiscoreRecordSize) * i;
+        // Each field is taken only when all its bytes are there: a short file
+        // leaves the entries it no longer covers as they were.
+        if (record + kNameOffset + 4 <= length) {
+            for (int k = 0; k < 4; ++k) table[i].name[k] = char(bytes[record + kNameOffset + k]);
+            table[i].name[3] = '\0';  // a damaged file must not leave a name without its end
+        }
+        if (record + kScoreOffset + 4 <= length)
+            table[i].score = PlainScore(GetU32(bytes + record + kScoreOffset), i);
+    }
 }
 
 bool HiscoreWrite(const char* path, const HiscoreEntry* table) {

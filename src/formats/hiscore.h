@@ -2,6 +2,7 @@
 // as 9 records of 208 bytes among random filler words.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
 struct HiscoreEntry {
     char name[4];  // up to three letters and a terminating zero byte
@@ -19,6 +20,8 @@ extern HiscoreEntry HiscoreTable[kHiscoreEntries];
 // cannot be opened (the table is left as it was). Entries whose bytes are
 // missing from a short file keep their previous values.
 int HiscoreRead(const char* path, HiscoreEntry* table, int count);
+// The same on a file already open, from its current position (used by the fuzzer).
+void HiscoreReadFrom(std::FILE* file, HiscoreEntry* table, int count);
 // Writes all 9 entries. The new file is written beside the old one and renamed
 // over it, so a failed write (full disk, read-only directory) leaves the old
 // file as it was. Callers may ignore the result; there is no message.

@@ -167,7 +167,7 @@ enum ObjectStep {
 bool ReadObjectFields(Reader* r, StageObject* object, Collider* collider) {
     int step = OTag;
     int parts = 0;
-    int partLine = 0;  // 0..N-1 offsets, then N..2N-1 half extents
+    long long partLine = 0;  // 0..N-1 offsets, then N..2N-1 half extents (N may be huge)
     bool boxesMade = false;
     for (;;) {
         const Next next = NextData(r);
@@ -208,7 +208,7 @@ bool ReadObjectFields(Reader* r, StageObject* object, Collider* collider) {
                 break;
             case OParts: {
                 const bool half = partLine >= parts;
-                const int i = half ? partLine - parts : partLine;
+                const int i = int(half ? partLine - parts : partLine);
                 Field(*r, half ? StageField::PartHalfExtent : StageField::PartOffset, i);
                 if (i < set.partCount) {
                     if (half) {
@@ -218,7 +218,7 @@ bool ReadObjectFields(Reader* r, StageObject* object, Collider* collider) {
                         ParseVec3(d, &set.parts[i].offset);
                     }
                 }
-                if (++partLine < 2 * parts) continue;  // stay on the part lines
+                if (++partLine < 2LL * parts) continue;  // stay on the part lines
                 // A stage-object collider has no owner to place it later:
                 // the parts are placed from the main box once, here.
                 UpdateBoxParts(&set);
@@ -236,11 +236,9 @@ bool ReadObjectFields(Reader* r, StageObject* object, Collider* collider) {
 // The data lines of the camera setup or the stage settings: after
 // `afterBraces` brace lines (tabs dropped), the first `count` lines that are
 // neither braces nor comments in the first column. An indented comment is data
-// here. Returns how many were found, or -1 when the file cannot be opened.
-int CollectLeadingLines(const char* path, int afterBraces, const StageField* fields, int count,
+// here. Returns how many were found.
+int CollectLeadingLines(std::FILE* f, int afterBraces, const StageField* fields, int count,
                         char (*lines)[32]) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return -1;
     Reader r;
     BeginStageLines(&r.cursor, f);
     int braces = 0;
@@ -262,58 +260,106 @@ int CollectLeadingLines(const char* path, int afterBraces, const StageField* fie
             std::memcpy(lines[found++], r.data, sizeof r.data);
         }
     }
-    std::fclose(f);
     return found;
+}
+
+// Every read opens the file anew, reads from its first byte and closes it.
+template <typename Read>
+bool WithStageFile(const char* path, Read read) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    const bool ok = read(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool Rewind(std::FILE* f) { return f && std::fseek(f, 0, SEEK_SET) == 0; }
+
+// The player, then enemies until a block fails or the slots are full.
+template <typename ReadBlock>
+int LoadActors(ReadBlock readBlock, Actor* player, Actor* enemies, Collider* colliders,
+               int colliderSlots) {
+    if (colliderSlots < 1) return 0;
+    ReleaseActor(player, &colliders[0]);
+    for (int i = 0; i + 1 < colliderSlots; ++i) ReleaseActor(&enemies[i], &colliders[i + 1]);
+    if (!readBlock(0, player, &colliders[0])) {
+        // The game goes on without a player block; keep the craft usable.
+        colliders[0].owner = player;
+        colliders[0].active = 1;
+        player->collider = &colliders[0];
+        AttachActorState(player);
+    }
+    int count = 0;
+    while (count + 1 < colliderSlots && readBlock(count + 1, &enemies[count], &colliders[count + 1]))
+        ++count;
+    return count;
+}
+
+template <typename ReadBlock>
+int LoadStageObjects(ReadBlock readBlock, StageObject* objects, Collider* colliders, int capacity) {
+    for (int i = 0; i < capacity; ++i) ReleaseStageObject(&objects[i], &colliders[i]);
+    int count = 0;
+    while (count < capacity && readBlock(count, &objects[count], &colliders[count])) ++count;
+    return count;
 }
 
 }  // namespace
 
-bool ReadActorBlock(const char* path, int k, Actor* actor, Collider* collider) {
-    if (k < 0) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+bool ReadActorBlockFrom(std::FILE* file, int k, Actor* actor, Collider* collider) {
+    if (k < 0 || !Rewind(file)) return false;
     Reader r;
-    BeginStageLines(&r.cursor, f);
-    const bool ok = FindBlock(&r, k) && ReadActorFields(&r, actor, collider);
-    std::fclose(f);
-    return ok;
+    BeginStageLines(&r.cursor, file);
+    return FindBlock(&r, k) && ReadActorFields(&r, actor, collider);
 }
 
-bool ReadStageObjectBlock(const char* path, int k, StageObject* object, Collider* collider) {
-    if (k < 0) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
+bool ReadStageObjectBlockFrom(std::FILE* file, int k, StageObject* object, Collider* collider) {
+    if (k < 0 || !Rewind(file)) return false;
     Reader r;
-    BeginStageLines(&r.cursor, f);
+    BeginStageLines(&r.cursor, file);
     // Blocks 0 and 1 are the camera setup and the stage settings.
-    const bool ok = FindBlock(&r, k + 2) && ReadObjectFields(&r, object, collider);
-    std::fclose(f);
-    return ok;
+    return FindBlock(&r, k + 2) && ReadObjectFields(&r, object, collider);
 }
 
-bool ReadCameraSetup(const char* path, CameraSetup* out) {
+bool ReadCameraSetupFrom(std::FILE* file, CameraSetup* out) {
     static const StageField kFields[3] = {StageField::CameraOffset, StageField::CameraAngles,
                                           StageField::TargetOffset};
+    if (!Rewind(file)) return false;
     char lines[3][32];
-    const int found = CollectLeadingLines(path, 1, kFields, 3, lines);
-    if (found < 0) return false;
+    const int found = CollectLeadingLines(file, 1, kFields, 3, lines);
     Vec3* targets[3] = {&out->cameraOffset, &out->cameraAngles, &out->targetOffset};
     for (int i = 0; i < found; ++i) ParseVec3(lines[i], targets[i]);
     return true;
 }
 
-bool ReadStageSettings(const char* path, StageSettings* out) {
+bool ReadStageSettingsFrom(std::FILE* file, StageSettings* out) {
     static const StageField kFields[5] = {StageField::ClearColour, StageField::BoundsMin,
                                           StageField::BoundsMax, StageField::LightDirection,
                                           StageField::LightColour};
+    if (!Rewind(file)) return false;
     char lines[5][32];
     // Block 1 opens with the third brace line: "{", "}" of block 0, then "{".
-    const int found = CollectLeadingLines(path, 3, kFields, 5, lines);
-    if (found < 0) return false;
+    const int found = CollectLeadingLines(file, 3, kFields, 5, lines);
     Vec3* targets[4] = {&out->clearColour, &out->boundsMin, &out->boundsMax, &out->lightDirection};
     for (int i = 0; i < found && i < 4; ++i) ParseVec3(lines[i], targets[i]);
     if (found == 5) ParseStageFloats(lines[4], out->lightColour, 4);
     return true;
+}
+
+bool ReadActorBlock(const char* path, int k, Actor* actor, Collider* collider) {
+    return WithStageFile(path, [&](std::FILE* f) { return ReadActorBlockFrom(f, k, actor, collider); });
+}
+
+bool ReadStageObjectBlock(const char* path, int k, StageObject* object, Collider* collider) {
+    return WithStageFile(path,
+                         [&](std::FILE* f) { return ReadStageObjectBlockFrom(f, k, object, collider); });
+}
+
+bool ReadCameraSetup(const char* path, CameraSetup* out) {
+    return WithStageFile(path, [&](std::FILE* f) { return ReadCameraSetupFrom(f, out); });
+}
+
+bool ReadStageSettings(const char* path, StageSettings* out) {
+    return WithStageFile(path, [&](std::FILE* f) { return ReadStageSettingsFrom(f, out); });
 }
 
 void SetStageObject(StageObject* object, const char* name, float emissive, Vec3 rotation,
@@ -352,27 +398,24 @@ void ReleaseStageObject(StageObject* object, Collider* collider) {
 
 int ReadActorFile(const char* path, Actor* player, Actor* enemies, Collider* colliders,
                   int colliderSlots) {
-    if (colliderSlots < 1) return 0;
-    ReleaseActor(player, &colliders[0]);
-    for (int i = 0; i + 1 < colliderSlots; ++i) ReleaseActor(&enemies[i], &colliders[i + 1]);
-    if (!ReadActorBlock(path, 0, player, &colliders[0])) {
-        // The game goes on without a player block; keep the craft usable.
-        colliders[0].owner = player;
-        colliders[0].active = 1;
-        player->collider = &colliders[0];
-        AttachActorState(player);
-    }
-    int count = 0;
-    while (count + 1 < colliderSlots &&
-           ReadActorBlock(path, count + 1, &enemies[count], &colliders[count + 1]))
-        ++count;
-    return count;
+    auto read = [path](int k, Actor* a, Collider* c) { return ReadActorBlock(path, k, a, c); };
+    return LoadActors(read, player, enemies, colliders, colliderSlots);
 }
 
 int ReadStageObjectFile(const char* path, StageObject* objects, Collider* colliders, int capacity) {
-    for (int i = 0; i < capacity; ++i) ReleaseStageObject(&objects[i], &colliders[i]);
-    int count = 0;
-    while (count < capacity && ReadStageObjectBlock(path, count, &objects[count], &colliders[count]))
-        ++count;
-    return count;
+    auto read = [path](int k, StageObject* o, Collider* c) { return ReadStageObjectBlock(path, k, o, c); };
+    return LoadStageObjects(read, objects, colliders, capacity);
+}
+
+int ReadActorFileFrom(std::FILE* file, Actor* player, Actor* enemies, Collider* colliders,
+                      int colliderSlots) {
+    auto read = [file](int k, Actor* a, Collider* c) { return ReadActorBlockFrom(file, k, a, c); };
+    return LoadActors(read, player, enemies, colliders, colliderSlots);
+}
+
+int ReadStageObjectFileFrom(std::FILE* file, StageObject* objects, Collider* colliders, int capacity) {
+    auto read = [file](int k, StageObject* o, Collider* c) {
+        return ReadStageObjectBlockFrom(file, k, o, c);
+    };
+    return LoadStageObjects(read, objects, colliders, capacity);
 }

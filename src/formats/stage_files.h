@@ -62,6 +62,17 @@ int ReadActorFile(const char* path, Actor* player, Actor* enemies, Collider* col
 // Stage objects 0.. into objects and colliders, at most `capacity`; returns the count.
 int ReadStageObjectFile(const char* path, StageObject* objects, Collider* colliders, int capacity);
 
+// The readers on a file already open, each starting again from its first
+// byte (the stream is left open): what the path versions do between opening
+// and closing. The fuzzers use them on in-memory files.
+bool ReadActorBlockFrom(std::FILE* file, int k, Actor* actor, Collider* collider);
+bool ReadStageObjectBlockFrom(std::FILE* file, int k, StageObject* object, Collider* collider);
+bool ReadCameraSetupFrom(std::FILE* file, CameraSetup* out);
+bool ReadStageSettingsFrom(std::FILE* file, StageSettings* out);
+int ReadActorFileFrom(std::FILE* file, Actor* player, Actor* enemies, Collider* colliders,
+                      int colliderSlots);
+int ReadStageObjectFileFrom(std::FILE* file, StageObject* objects, Collider* colliders, int capacity);
+
 // One channel of the clear colour: truncated toward zero, low 8 bits kept
 // (128.9 -> 128, 256 -> 0, -1 -> 255); values beyond the integer range and NaN give 0.
 uint8_t ClearColourByte(float value);

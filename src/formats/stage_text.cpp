@@ -42,10 +42,10 @@ bool NextStageLine(StageLineCursor* cursor, StageLine* line) {
     int n = 0;
     bool ended = false;
     while (n < 31) {
-        int c = std::getc(cursor->file);
+        int c = getc_unlocked(cursor->file);
         if (c == EOF) break;
         if (c == '\r') {
-            const int next = std::getc(cursor->file);
+            const int next = getc_unlocked(cursor->file);
             if (next == '\n') {
                 c = '\n';
             } else if (next != EOF) {
@@ -68,7 +68,7 @@ bool NextStageLine(StageLineCursor* cursor, StageLine* line) {
         cursor->midLine = false;
     } else {
         // Cut at 31 characters, or the file ends without a line end.
-        const int c = std::getc(cursor->file);
+        const int c = getc_unlocked(cursor->file);
         if (c != EOF) {
             std::ungetc(c, cursor->file);
             line->split = true;
