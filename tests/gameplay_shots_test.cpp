@@ -12,13 +12,6 @@ namespace {
 
 using Shots = GameplayTest;
 
-Actor* SlotOf(const char* tag) {
-    for (Actor& s : ShotPool) {
-        if (s.hitPoints > 0 && TagHas(s.name, tag)) return &s;
-    }
-    return nullptr;
-}
-
 TEST_F(Shots, FullPoolRefusesAndFreedSlotsAreReusedLowestFirst) {
     for (int i = 0; i < kShotSlots; ++i) {
         ASSERT_EQ(SpawnShot(Vec3{0, 0, static_cast<float>(i)}, Vec3{0, 0, 0}, "NORMAL", 1.0f, 50), 1);
