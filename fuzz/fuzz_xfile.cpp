@@ -2,8 +2,10 @@
 // refusal with a reason or a mesh whose indices, subsets and materials are
 // consistent; never a crash, a hang or an out-of-bounds access.
 // fuzz-sources: src/platform/xfile.cpp src/platform/xfile_lexer.cpp src/platform/xfile_mesh.cpp
+// fuzz-sources: src/platform/xfile_reader.cpp src/platform/xfile_objects.cpp
 // fuzz-sources: src/platform/mszip.cpp src/graphics/math3d.cpp
 // fuzz-libs: z
+// fuzz-args: -max_len=16384 -dict=fuzz/xfile.dict
 #include <cstdint>
 #include <cstdlib>
 #include <string>

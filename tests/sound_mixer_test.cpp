@@ -41,24 +41,6 @@ protected:
     }
 };
 
-// Restores an environment variable when the test ends.
-struct EnvGuard {
-    std::string name;
-    bool had;
-    std::string old;
-    EnvGuard(const char* n, const char* value) : name(n) {
-        const char* o = std::getenv(n);
-        had = o != nullptr;
-        if (had) old = o;
-        setenv(n, value, 1);
-    }
-    ~EnvGuard() {
-        if (had)
-            setenv(name.c_str(), old.c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-};
 }  // namespace
 
 TEST_F(SoundMixer, RestartCutsAPlayingSoundAndStartsAtItsFirstSample) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -119,4 +120,22 @@ inline Bytes ReadAll(const std::string& path) {
 
 inline std::string TestData(const std::string& rel) { return std::string(ZORBAT_TESTDATA_DIR) + "/" + rel; }
 
+// Restores an environment variable when the test ends.
+struct EnvGuard {
+    std::string name;
+    bool had;
+    std::string old;
+    EnvGuard(const char* n, const char* value) : name(n) {
+        const char* o = std::getenv(n);
+        had = o != nullptr;
+        if (had) old = o;
+        setenv(n, value, 1);
+    }
+    ~EnvGuard() {
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+};
 }  // namespace soundtest

@@ -46,6 +46,11 @@ TEST(ContentSounds, EveryEffectIsSixteenBitPcmThatNeitherClipsNorStaysSilent) {
         EXPECT_GT(w.Peak(), 6000) << rel;
         EXPECT_LT(w.Peak(), 32000) << rel;
         EXPECT_GT(w.Seconds(), 0.03) << rel;
+        // Every play restarts the sound: it must start and end at rest, or
+        // each restart would click.
+        ASSERT_GE(w.stereo.size(), 2u);
+        EXPECT_LT(std::abs(int(w.stereo.front())), 500) << rel;
+        EXPECT_LT(std::abs(int(w.stereo.back())), 500) << rel;
         EXPECT_LT(w.Seconds(), 3.0) << rel;
     }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <string>
@@ -180,6 +181,76 @@ TEST_F(ContentPictures, LifeGaugeBarAreaIsOpaqueUnderTheCovers) {
     Picture gauge = Get("lifegauge.png");
     for (int y = 10; y < 22; ++y)
         for (int x = 60; x < 420; ++x) ASSERT_EQ(gauge.Alpha(x, y), 255) << x << "," << y;
+}
+
+TEST_F(ContentPictures, WorldQuadTexturesFadeOutBeforeTheirEdges) {
+    // The impact effects and the charge glow are squares in the world: any
+    // coverage on the border would show the square's edge.
+    for (const char* name : {"light.png", "dreg_1.png", "burn.png", "cannon_dreg.png"}) {
+        Picture p = Get(name);
+        int border = p.Ink(0, 0, p.w, 1) + p.Ink(0, p.h - 1, p.w, p.h) + p.Ink(0, 0, 1, p.h) + p.Ink(p.w - 1, 0, p.w, p.h);
+        EXPECT_EQ(border, 0) << name;
+    }
+}
+
+// Pictures the meshes name, read from where the mesh loader looks for them.
+bool LoadFilePicture(const std::string& rel, Picture* out) {
+    int comp = 0;
+    stbi_uc* px = stbi_load(DataPath(rel).c_str(), &out->w, &out->h, &comp, 4);
+    if (!px) return false;
+    out->rgba.assign(px, px + size_t(out->w) * out->h * 4);
+    stbi_image_free(px);
+    return true;
+}
+
+float Luma(const Picture& p, int x, int y) {
+    const uint8_t* c = &p.rgba[(size_t(y) * p.w + x) * 4];
+    return 0.299f * c[0] + 0.587f * c[1] + 0.114f * c[2];
+}
+
+TEST(ContentSkins, ShotSkinsAreOpaqueAndGroundTilesRepeatWithoutSeams) {
+    // The player's beam and the charger's ray are drawn from their texture
+    // alone: a clear texel would be a hole in the shot.
+    for (const char* rel : {"data/xfiles/shot_beam.png", "data/xfiles/shot_lay.png"}) {
+        Picture p;
+        ASSERT_TRUE(LoadFilePicture(rel, &p)) << rel;
+        for (size_t i = 3; i < p.rgba.size(); i += 4) ASSERT_EQ(p.rgba[i], 255) << rel;
+    }
+    // The floors repeat their ground textures edge to edge: where the last
+    // column meets the first (and the last row the first) there must be no
+    // edge stronger than the strongest one drawn inside the texture.
+    for (int stage = 1; stage <= 3; ++stage)
+        for (const char* kind : {"ground", "field"}) {
+            std::string rel = "data/xfiles/maps/floor" + std::to_string(stage) + "_" + kind + ".png";
+            Picture p;
+            ASSERT_TRUE(LoadFilePicture(rel, &p)) << rel;
+            auto columnEdge = [&](int a, int b) {
+                double e = 0;
+                for (int y = 0; y < p.h; ++y) e += std::fabs(Luma(p, a, y) - Luma(p, b, y));
+                return e;
+            };
+            auto rowEdge = [&](int a, int b) {
+                double e = 0;
+                for (int x = 0; x < p.w; ++x) e += std::fabs(Luma(p, x, a) - Luma(p, x, b));
+                return e;
+            };
+            double strongestColumn = 0, strongestRow = 0;
+            for (int i = 0; i + 1 < p.w; ++i) strongestColumn = std::max(strongestColumn, columnEdge(i, i + 1));
+            for (int i = 0; i + 1 < p.h; ++i) strongestRow = std::max(strongestRow, rowEdge(i, i + 1));
+            EXPECT_LE(columnEdge(p.w - 1, 0), strongestColumn * 1.05 + p.h) << rel << " shows a seam across u";
+            EXPECT_LE(rowEdge(p.h - 1, 0), strongestRow * 1.05 + p.w) << rel << " shows a seam across v";
+        }
+}
+
+TEST(ContentSkins, HillRampsBrightenTowardTheLight) {
+    // The hills take u from how much a face turns to the light: every row of
+    // a ramp must grow brighter from left to right.
+    for (int stage = 1; stage <= 3; ++stage) {
+        std::string rel = "data/xfiles/maps/floor" + std::to_string(stage) + "_hills.png";
+        Picture p;
+        ASSERT_TRUE(LoadFilePicture(rel, &p)) << rel;
+        for (int y = 0; y < p.h; ++y) EXPECT_LT(Luma(p, p.w / 8, y), Luma(p, p.w * 7 / 8, y)) << rel << " row " << y;
+    }
 }
 
 TEST(ContentSheet, TheBuildMakesAContactSheet) {

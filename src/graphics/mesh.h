@@ -9,7 +9,8 @@ struct Texture;
 
 struct MeshMaterial {
     Material material;
-    char textureFile[128];  // empty when the material names no texture
+    char textureFile[128];  // empty when the material names no texture; a longer
+                            // name is cut short here (its texture loads in full)
 };
 
 struct MeshAsset {

@@ -12,6 +12,18 @@ float Smooth(float e0, float e1, float x) {
     return t * t * (3 - 2 * t);
 }
 
+// World quads show their whole texture: coverage must die out before the
+// border, or the square's edge shows.
+void FadeBorder(Image& img) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            int d = std::min(std::min(x, img.w - 1 - x), std::min(y, img.h - 1 - y));
+            float k = Smooth(0, 3, float(d));
+            float* p = img.px(x, y);
+            for (int c = 0; c < 4; ++c) p[c] *= k;
+        }
+}
+
 Picture ChargeGlow() {
     // 64 x 64, faded in as the charger's beam builds up: a hot white core in a
     // magenta halo, clear at the edge.
@@ -80,5 +92,6 @@ void AddEffectPictures(std::vector<Picture>& out) {
     out.push_back(Spark());
     out.push_back(Fireball("burn.png", 401, false));
     out.push_back(Fireball("cannon_dreg.png", 977, true));
+    for (size_t i = out.size() - 4; i < out.size(); ++i) FadeBorder(out[i].img);
 }
 }  // namespace img

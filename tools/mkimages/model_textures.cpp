@@ -96,23 +96,25 @@ Picture Ground1() {
     // 256 x 256 = 36 x 36 units: grass with a road along the top and the left
     // edge (6 units wide), so the floor is laid out in blocks of 30 x 30.
     Picture p = Solid("floor1_ground.png", Dest::Maps, 256, 256);
+    // Texels 0..42 hold the road (kerbs at both sides), with a pavement on
+    // both sides of it: 43..50 and, across the repeat, 248..255.
     const int road = 43;
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             float n = TileNoise(x, y, 256, 8, 21), fine = TileNoise(x, y, 256, 32, 22, 2);
             Rgba c = Scale(Mix(Col(88, 150, 64), Col(120, 172, 80), n), 0.9f + 0.12f * fine);
-            int dx = x, dy = y;  // distance into the roads
-            bool onRoadX = dx < road, onRoadY = dy < road;
+            bool onRoadX = x < road, onRoadY = y < road;
+            auto pavement = [&](int d) { return (d >= road && d < road + 8) || d >= 248; };
             if (onRoadX || onRoadY) {
                 c = Scale(Col(92, 96, 104), 0.92f + 0.12f * fine);
-                bool kerb = (onRoadX && (dx < 3 || dx >= road - 3) && !onRoadY) ||
-                            (onRoadY && (dy < 3 || dy >= road - 3) && !onRoadX);
+                bool kerb = (onRoadX && (x < 3 || x >= road - 3) && !onRoadY) ||
+                            (onRoadY && (y < 3 || y >= road - 3) && !onRoadX);
                 if (kerb) c = Col(200, 200, 196);
-                bool dashX = onRoadX && !onRoadY && std::abs(dx - road / 2) <= 1 && (y / 16) % 2 == 0;
-                bool dashY = onRoadY && !onRoadX && std::abs(dy - road / 2) <= 1 && (x / 16) % 2 == 0;
+                bool dashX = onRoadX && !onRoadY && std::abs(x - road / 2) <= 1 && (y / 16) % 2 == 0;
+                bool dashY = onRoadY && !onRoadX && std::abs(y - road / 2) <= 1 && (x / 16) % 2 == 0;
                 if (dashX || dashY) c = Col(236, 232, 210);
-            } else if (dx < road + 8 || dy < road + 8) {
-                c = Col(172, 170, 160);  // pavement
+            } else if (pavement(x) || pavement(y)) {
+                c = Scale(Col(172, 170, 160), 0.95f + 0.08f * fine);
             }
             p.img.Over(x, y, c, 1);
         }

@@ -158,14 +158,14 @@ bool WriteStage3(const std::string& path, uint32_t loopEnd) {
     int tag = s.Bars("Am | Bb | E");
     int end = s.BarCount();
 
-    int lead = s.Part("Brass", 0, kBrassSection, 96, 0, 55);
-    int str = s.Part("Strings", 1, kStrings, 80, -20, 70);
-    int ost = s.Part("Ostinato", 2, kStrings, 64, 24, 50);
-    int pizz = s.Part("Pizzicato", 3, kPizzicato, 76, -34, 45);
-    int bass = s.Part("Bass", 4, kSynthBass1, 100, 0, 25);
-    int choir = s.Part("Choir", 5, kChoir, 66, 0, 80, 30);
-    int timp = s.Part("Timpani", 6, kTimpani, 100, 0, 50);
-    int low = s.Part("Trombones", 7, kTrombone, 92, 14, 55);
+    int lead = s.Part("Brass", 0, kBrassSection, 118, 0, 55);
+    int str = s.Part("Strings", 1, kStrings, 100, -20, 70);
+    int ost = s.Part("Ostinato", 2, kStrings, 84, 24, 50);
+    int pizz = s.Part("Pizzicato", 3, kPizzicato, 98, -34, 45);
+    int bass = s.Part("Bass", 4, kSynthBass1, 120, 0, 25);
+    int choir = s.Part("Choir", 5, kChoir, 86, 0, 80, 30);
+    int timp = s.Part("Timpani", 6, kTimpani, 120, 0, 50);
+    int low = s.Part("Trombones", 7, kTrombone, 114, 14, 55);
 
     const std::string aHead = "E5:6 F5:2 E5:4 D5:2 C5:2 | B4:4 C5:4 A4:8 | A5:6 G5:2 F5:4 E5:2 D5:2 | C5:12 r:4 |";
     const std::string bHead = "C5:4 F5:4 A5:6 G5:2 | G5:4 D5:4 B5:6 A5:2 | G5:4 E5:4 C6:8 | B5:4 A5:4 E5:8 |";
