@@ -1,3 +1,99 @@
-// Placeholder: this scene draws nothing until its screen is built.
+#include "game/stage_setup.h"
+
+#include <cstdio>
+
+#include "formats/stage_files.h"
+#include "game/player.h"
+#include "game/shots.h"
+#include "game/stage.h"
+#include "graphics/mesh.h"
+#include "platform/system.h"
+#include "shell/manifest.h"
 #include "shell/scenes.h"
-void LoadStage() {}
+
+namespace {
+
+const int kTimeLimits[3] = {5400, 6600, 7200};
+
+const char* const kEnemyMeshFiles[7] = {"zorbat.x", "mouse.x", "bship.x", "sito.x",
+                                        "tank.x",   "cannon.x", "air.x"};
+
+bool FileExists(const char* path) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace
+
+int StageTimeLimit(int stageNumber) {
+    if (stageNumber < 1 || stageNumber > 3) return kTimeLimits[0];
+    return kTimeLimits[stageNumber - 1];
+}
+
+void ReleaseStageTables() {
+    ReleaseActor(&Player, &ActorColliders[0]);
+    for (int k = 0; k + 1 < kActorColliders; ++k) ReleaseActor(&Enemies[k], &ActorColliders[k + 1]);
+    for (int k = 0; k < kMaxStageObjects; ++k) ReleaseStageObject(&StageObjects[k], &StageObjectColliders[k]);
+    EnemyCount = 0;
+    StageObjectCount = 0;
+}
+
+bool SetUpStageActors(const char* actorPath, const char* mapPath) {
+    // Without its two files a stage cannot be played: say which one is missing.
+    const char* missing = !FileExists(actorPath) ? actorPath : (!FileExists(mapPath) ? mapPath : nullptr);
+    if (missing != nullptr) {
+        char text[512];
+        std::snprintf(text, sizeof text, "ステージファイルが開けません\n%s", missing);
+        ShowMessageBox(text, nullptr);
+        PostQuit(0);
+        return false;
+    }
+    // The readers release what the previous stage's slots held before refilling
+    // them. Enemy k - 1 takes actor collider k; slot 0 is the player's, so at
+    // most 63 enemies, and further blocks are ignored.
+    EnemyCount = ReadActorFile(actorPath, &Player, Enemies, ActorColliders, kActorColliders);
+    MaxLife = Player.hitPoints;
+    ReadStageSettings(mapPath, &Settings);
+    StageObjectCount = ReadStageObjectFile(mapPath, StageObjects, StageObjectColliders, kMaxStageObjects);
+    SetStageObject(&Floor, "FLOOR", 1.0f, Vec3{0, 0, 0}, Vec3{0, 0, 0}, Vec3{9, 9, 9});
+    ReadCameraSetup(mapPath, &Camera);
+
+    int loadScene = SceneStageLoad;
+    UpdatePlayer(&Player, &loadScene);  // clears the velocity and the fire cool-down
+    return true;
+}
+
+void BeginStageRun() {
+    StageTime = StageTimeLimit(StageNumber);
+    RunTotal = 0;
+    ClearPools();  // nothing flies on from the previous stage
+    ResetFollowAngles();
+}
+
+void LoadStage() {
+    BeginStageRun();
+
+    // The previous stage's meshes are normally released on the way out; make sure.
+    ReleaseMeshes(EnemyMeshes, 7);
+    ReleaseMeshes(MapMeshes, 2);
+    for (int i = 0; i < 7; ++i) {
+        LoadMeshFromArchive(kMeshArchive, kEnemyMeshFiles[i], kMeshTextureDir, &EnemyMeshes[i]);
+    }
+    const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
+    char path[64];
+    std::snprintf(path, sizeof path, "data/xfiles/maps/floor_%d.x", stage);
+    LoadMeshFromFile(path, kMapTextureDir, &MapMeshes[0]);
+    LoadMeshFromFile("data/xfiles/maps/buildings.x", kMapTextureDir, &MapMeshes[1]);
+
+    char actorPath[64];
+    char mapPath[64];
+    std::snprintf(actorPath, sizeof actorPath, "data/bin/c%d.pxd", stage);
+    std::snprintf(mapPath, sizeof mapPath, "data/bin/m%d.pxd", stage);
+    if (!SetUpStageActors(actorPath, mapPath)) {
+        SceneId = SceneTitle;  // the quit request is on its way
+        return;
+    }
+    SceneId = SceneCountdown;
+}

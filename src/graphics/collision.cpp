@@ -25,7 +25,14 @@ void InitBox(CollisionBox* box, int tag, Vec3 centre, Vec3 angles, Vec3 halfExte
 
 void PlaceMainBox(CollisionBox* box, const Actor* owner) {
     box->centre = owner->position;
-    box->angles = owner->rotation;
+    // Boxes are re-placed on every collider test, and most owners have not
+    // turned since the last one: axes already made from these very angles are
+    // kept (a box whose axes were never made has a zero axisX).
+    const Vec3 a = owner->rotation;
+    const bool sameAngles = box->angles.x == a.x && box->angles.y == a.y && box->angles.z == a.z;
+    const bool haveAxes = box->axisX.x != 0.0f || box->axisX.y != 0.0f || box->axisX.z != 0.0f;
+    if (sameAngles && haveAxes) return;
+    box->angles = a;
     SetBoxAxes(box, box->angles);
 }
 

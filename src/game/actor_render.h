@@ -1,0 +1,5 @@
+// Drawing the player and the enemies with the stage's meshes.
+#pragma once
+#include "game/actor.h"
+
+void DrawActors(Actor* actors, int count, const Matrix& view, const Matrix& projection);

@@ -1,0 +1,179 @@
+#include "game/shots.h"
+
+#include <cstring>
+
+#include "formats/archive.h"
+#include "game/effects.h"
+#include "game/enemies.h"
+#include "game/stage.h"
+#include "graphics/device.h"
+#include "graphics/mesh.h"
+#include "graphics/transform.h"
+#include "platform/render.h"
+#include "shell/manifest.h"
+#include "shell/random.h"
+
+Collider ShotKindCollider[kShotKinds];
+Texture* EffectTextures[3];
+
+namespace {
+
+struct ShotKindInfo {
+    const char* tag;
+    float radius;
+    Vec3 halfExtent;
+    float lead;  // ENEMY4: the tank's lead; the aircraft's shells (ttl 220) use 1.2
+    int damage;
+    bool friendly;
+    int colourOp;
+    float emissive;
+};
+
+const ShotKindInfo kKinds[kShotKinds] = {
+    {"NORMAL", 2.0f, {0.2f, 0.2f, 1.4f}, 1.0f, 1, true, RD_TOP_SELECTARG1, 0.0f},
+    {"STAR", 3.0f, {0.8f, 0.6f, 0.25f}, 1.2f, 1, true, RD_TOP_SELECTARG2, 0.5f},
+    {"ENEMY2", 3.0f, {0.4f, 0.2f, 0.6f}, 1.0f, 2, false, RD_TOP_SELECTARG2, 0.5f},
+    {"ENEMY3", 8.0f, {0.2f, 0.2f, 7.0f}, 5.0f, 4, false, RD_TOP_SELECTARG1, 1.0f},
+    {"ENEMY4", 4.0f, {0.3f, 0.3f, 1.0f}, 1.7f, 3, false, RD_TOP_SELECTARG2, 0.5f},
+    {"TORP", 4.0f, {0.4f, 0.4f, 2.2f}, 1.0f, 2, false, RD_TOP_MODULATE, 0.65f},
+};
+
+const char* const kEffectTextureFiles[3] = {"dreg_1.png", "burn.png", "cannon_dreg.png"};
+
+void CopyTag(char* dst, const char* src) {
+    std::strncpy(dst, src, 7);
+    dst[7] = '\0';
+}
+
+// Returns true when the shot is used up by what it hit.
+bool Impact(Actor* shot) {
+    // The charger's beam pierces: it neither stops nor ages while it touches something.
+    if (TagHas(shot->name, "ENEMY3")) return false;
+    SpawnEffect(shot->name, shot->position, shot->rotation, 32);
+    shot->hitPoints = 0;
+    return true;
+}
+
+void StepShot(Actor* shot) {
+    const int kind = ShotKindOf(shot->name);
+    if (kind < 0) {
+        shot->hitPoints = 0;  // cannot happen through SpawnShot; never leave a stray slot live
+        return;
+    }
+    const ShotKindInfo& info = kKinds[kind];
+    Collider* collider = &ShotKindCollider[kind];
+    collider->owner = shot;
+
+    if (kind == ShotStar) {
+        Actor* target = NearestTarget(*shot, Enemies, EnemyCount, 1);
+        if (target != nullptr) TurnToward(shot, target->position, 0.04f, 60.0f);
+    } else if (kind == ShotTorp) {
+        TurnToward(shot, Player.position, 0.2f, 360.0f);
+    }
+
+    shot->position = shot->position + HeadingOf(shot->rotation) * shot->scale.x;
+    collider->sphereCentre = shot->position;
+
+    Actor* hitEnemy = FindActorHit(shot, Enemies, EnemyCount);
+    Actor* hitPlayer = FindActorHit(shot, &Player, 1);
+    if (hitEnemy == nullptr && hitPlayer == nullptr) {
+        if (AnyObjectHit(shot, StageObjects, StageObjectCount)) {
+            Impact(shot);
+            return;
+        }
+        // Only the floor and the ceiling stop a shot; the side walls do not.
+        const Vec3 n = BoundsNormal(shot, Settings.boundsMax, Settings.boundsMin);
+        if (n.y != 0.0f) {
+            Impact(shot);
+            return;
+        }
+        --shot->hitPoints;
+        return;
+    }
+    if (info.friendly) {
+        if (hitEnemy != nullptr) DamageActor(hitEnemy, info.damage);
+    } else if (hitPlayer != nullptr) {
+        DamageActor(&Player, info.damage);
+    }
+    Impact(shot);
+}
+
+}  // namespace
+
+int ShotKindOf(const char* tag) {
+    for (int k = 0; k < kShotKinds; ++k) {
+        if (TagHas(tag, kKinds[k].tag)) return k;
+    }
+    return -1;
+}
+
+void ClearPools() {
+    std::memset(ShotPool, 0, sizeof ShotPool);
+    std::memset(EffectPool, 0, sizeof EffectPool);
+}
+
+void BuildShotColliders() {
+    for (int k = 0; k < kShotKinds; ++k) {
+        Collider* c = &ShotKindCollider[k];
+        CreateBoxSet(&c->shape, 0);
+        InitBox(&c->shape.main, 100, Vec3{0, 0, 0}, Vec3{0, 0, 0}, kKinds[k].halfExtent);
+        SetSphere(c, Vec3{0, 0, 0}, kKinds[k].radius);
+    }
+}
+
+void LoadShotAssets() {
+    ClearPools();
+    SeedRandomFromClock();
+    for (int i = 0; i < 3; ++i) {
+        LoadTextureFromArchive(kImageArchive, kEffectTextureFiles[i], &EffectTextures[i]);
+    }
+    BuildShotColliders();
+}
+
+int SpawnShot(Vec3 position, Vec3 rotation, const char* tag, float speed, int ttl) {
+    const int kind = ShotKindOf(tag);
+    if (kind < 0) return 0;  // not a shot kind: nothing to fly or draw
+    Actor* shot = nullptr;
+    for (Actor& slot : ShotPool) {
+        if (slot.hitPoints <= 0) {
+            shot = &slot;
+            break;
+        }
+    }
+    if (shot == nullptr) return 0;
+
+    CopyTag(shot->name, tag);
+    shot->position = position;
+    shot->rotation = rotation;
+    shot->hitPoints = ttl;
+    shot->scale = Vec3{speed, speed, speed};
+    shot->collider = &ShotKindCollider[kind];
+    shot->state = nullptr;
+    float lead = kKinds[kind].lead;
+    if (kind == ShotEnemy4 && ttl == 220) lead = 1.2f;
+    ShotKindCollider[kind].active = 1;
+
+    // Start ahead of the firer, clear of its own collider.
+    shot->position = shot->position + HeadingOf(rotation) * (2.0f * speed * lead);
+    return 1;
+}
+
+void UpdateShots() {
+    for (Actor& shot : ShotPool) {
+        if (shot.hitPoints > 0) StepShot(&shot);
+    }
+}
+
+void DrawShots(const Matrix& view, const Matrix& projection) {
+    for (Actor& shot : ShotPool) {
+        if (shot.hitPoints <= 0) continue;
+        const int kind = ShotKindOf(shot.name);
+        if (kind < 0) continue;
+        SetDefaultRenderStates();
+        const Matrix world = MakeWorldMatrix(shot.rotation, shot.position, Vec3{1, 1, 1});
+        ApplyTransforms(world, view, projection);
+        RdSetColorOp(kKinds[kind].colourOp);
+        DrawMesh(&ShotMeshes[kind], RD_CULL_CCW, kKinds[kind].emissive);
+    }
+    SetDefaultRenderStates();
+}

@@ -1,0 +1,23 @@
+// The shot pool: 128 slots of Actor records, six kinds chosen by tag.
+#pragma once
+#include "game/pools.h"
+#include "graphics/math3d.h"
+
+struct Texture;
+
+enum ShotKind { ShotNormal = 0, ShotStar, ShotEnemy2, ShotEnemy3, ShotEnemy4, ShotTorp };
+constexpr int kShotKinds = 6;
+
+// One collider per kind, shared by every shot of that kind.
+extern Collider ShotKindCollider[kShotKinds];
+// The three effect textures: "dreg_1.png", "burn.png", "cannon_dreg.png".
+extern Texture* EffectTextures[3];
+
+// Kind of a tag, tested in the order NORMAL, STAR, ENEMY2, ENEMY3, ENEMY4, TORP; -1 for none.
+int ShotKindOf(const char* tag);
+void ClearPools();
+void BuildShotColliders();
+void LoadShotAssets();
+int SpawnShot(Vec3 position, Vec3 rotation, const char* tag, float speed, int ttl);
+void UpdateShots();
+void DrawShots(const Matrix& view, const Matrix& projection);
