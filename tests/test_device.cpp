@@ -34,6 +34,7 @@ TEST(DeviceFrame, ClearColourAndPresent) {
     EXPECT_EQ(Pixel(0, 0), Rgba(255, 0, 0));
     BeginFrame(256 + 10, 0x1FF, -1);
     EXPECT_EQ(Pixel(799, 599), Rgba(10, 255, 255));
+    RdCaptureNextPresent();
     EndFrame();
     std::vector<uint8_t> frame(800 * 600 * 4);
     ASSERT_TRUE(RdReadLastFrame(frame.data()));

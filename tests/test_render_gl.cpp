@@ -27,9 +27,10 @@ void Rect(float x0, float y0, float x1, float y1, uint32_t argb, float z = 0.0f)
 }
 
 // A plain state: no blending, no depth test, no lighting, no culling,
-// modulate texture by diffuse, point sampling, no texture, back buffer.
-void Plain() {
-    RdSetRenderTarget(nullptr);
+// modulate texture by diffuse, point sampling, no texture, the back buffer
+// or the given target.
+void Plain(RdRenderTarget* into = nullptr) {
+    RdSetRenderTarget(into);
     RdSetAlphaBlend(false);
     RdSetBlend(RD_BLEND_ONE, RD_BLEND_ZERO);
     RdSetZEnable(false);
@@ -54,6 +55,13 @@ void ExpectRgba(const uint8_t* p, double r, double g, double b, double a, double
         EXPECT_NEAR(p[3], a, tol);
     }
 }
+
+// An 800 x 600 target for the tests that read the alpha the pipeline writes:
+// like the game's window, the back buffer has no alpha channel of its own.
+struct AlphaTarget {
+    RdRenderTarget* rt = RdCreateRenderTarget(800, 600);
+    ~AlphaTarget() { RdReleaseRenderTarget(rt); }
+};
 
 std::vector<uint8_t> Read(int x, int y, int w, int h) {
     std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
@@ -97,7 +105,9 @@ TEST(RenderGl, ScreenQuadCoversExactlyItsRectangle) {
 // Texel (200, 100, 50, 128) and diffuse (64, 128, 255, 192).
 TEST(RenderGl, TextureStageOperations) {
     REQUIRE_GL();
-    Plain();
+    AlphaTarget target;
+    ASSERT_NE(target.rt, nullptr);
+    Plain(target.rt);
     const uint8_t texel[4] = {200, 100, 50, 128};
     RdTexture* tex = RdCreateTexture(1, 1, texel);
     ASSERT_NE(tex, nullptr);
@@ -159,7 +169,9 @@ TEST(RenderGl, SourceAlphaAndShadowBlending) {
 // alpha from the vertex; unlit, the vertex colour shows.
 TEST(RenderGl, LitQuadWithoutNormals) {
     REQUIRE_GL();
-    Plain();
+    AlphaTarget target;
+    ASSERT_NE(target.rt, nullptr);
+    Plain(target.rt);
     Material m{};
     m.diffuse = {1, 1, 1, 1};
     m.ambient = {0.5f, 0.25f, 1.0f, 1};
@@ -193,7 +205,9 @@ TEST(RenderGl, LitQuadWithoutNormals) {
 // vertex gets the same colour and the expected value is the formula at any one.
 TEST(RenderGl, LitMeshMatchesTheLightingFormula) {
     REQUIRE_GL();
-    Plain();
+    AlphaTarget target;
+    ASSERT_NE(target.rt, nullptr);
+    Plain(target.rt);
     const float s = 2.0f, z = 20.0f;
     MeshVertex quad[4] = {{-1, 1, 0, 0, 0, -1, 0, 0, 0}, {1, 1, 0, 0, 0, -1, 1, 0, 0},
                           {-1, -1, 0, 0, 0, -1, 0, 1, 0}, {1, -1, 0, 0, 0, -1, 1, 1, 0}};
@@ -395,21 +409,29 @@ TEST(RenderGl, RenderTargetRoundTrip) {
     RdReleaseRenderTarget(rt);
 }
 
-// The last presented picture stays readable while the next frame is drawn.
-TEST(RenderGl, LastFrameIsThePresentedOne) {
+// A present asked to be captured stays readable while the next frame is
+// drawn; one that was not asked leaves nothing to read.
+TEST(RenderGl, LastFrameIsTheCapturedPresent) {
     REQUIRE_GL();
     Plain();
     RdClear(Argb(255, 10, 20, 30), 1.0f);
     Rect(0, 0, 1, 1, 0xFFFFFFFFu);
+    Rect(799, 599, 800, 600, 0xFF0000FFu);
+    RdCaptureNextPresent();
     ASSERT_TRUE(RdPresent());
     RdClear(Argb(255, 200, 100, 50), 1.0f);
     std::vector<uint8_t> frame(800 * 600 * 4);
     ASSERT_TRUE(RdReadLastFrame(frame.data()));
+    // Rows top to bottom: the white pixel first, the blue one last.
     ExpectRgba(PixelAt(frame, 0, 0), 255, 255, 255, 255, 0);
     ExpectRgba(PixelAt(frame, 400, 300), 10, 20, 30, 255, 0);
-    ExpectRgba(PixelAt(frame, 799, 599), 10, 20, 30, 255, 0);
+    ExpectRgba(PixelAt(frame, 0, 599), 10, 20, 30, 255, 0);
+    ExpectRgba(PixelAt(frame, 799, 599), 0, 0, 255, 255, 0);
+    RdCaptureNextPresent();
     ASSERT_TRUE(RdPresent());
     ASSERT_TRUE(RdReadLastFrame(frame.data()));
     ExpectRgba(PixelAt(frame, 400, 300), 200, 100, 50, 255, 0);
+    ASSERT_TRUE(RdPresent());
+    EXPECT_FALSE(RdReadLastFrame(frame.data()));
     EXPECT_FALSE(RdReadPixels(700, 500, 200, 200, frame.data()));
 }

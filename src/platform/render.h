@@ -105,6 +105,23 @@ RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t
 void RdDrawMesh(RdMesh* mesh, int firstIndex, int indexCount);  // triangle list
 void RdReleaseMesh(RdMesh* mesh);
 
+// Counters since the last reset, for benchmarks and tests.
+struct RdStats {
+    int drawCalls;        // GL draw calls issued
+    int quadsQueued;      // screen and world quads handed to the device
+    int meshDraws;        // mesh draws handed to the device
+    int meshesCulled;     // of those, wholly outside the view volume and not sent
+    int programSwitches;  // shader programs put in use
+    int textureBinds;     // textures bound for drawing
+};
+RdStats RdGetStats();
+void RdResetStats();
+// On (the default), quads drawn one after another under the same states go
+// to GL as one draw call and meshes wholly outside the view are skipped. Off,
+// every quad is drawn as its own triangle strip and every mesh is sent: the
+// pixels are the same either way (tests compare the two).
+void RdSetDrawShortcuts(bool on);
+
 // Off-screen target with its own depth buffer.
 RdRenderTarget* RdCreateRenderTarget(int width, int height);
 RdTexture* RdRenderTargetTexture(RdRenderTarget* rt);
@@ -112,7 +129,11 @@ RdTexture* RdRenderTargetTexture(RdRenderTarget* rt);
 void RdSetRenderTarget(RdRenderTarget* rt);
 void RdReleaseRenderTarget(RdRenderTarget* rt);
 
-// The 800 x 600 picture last presented, RGBA8, rows top to bottom.
+// Asks the next RdPresent to keep a copy of its picture (reading a frame back
+// costs time, so only frames that are wanted are copied).
+void RdCaptureNextPresent();
+// The 800 x 600 picture of the last present, RGBA8, rows top to bottom;
+// false unless that present was asked to be captured.
 bool RdReadLastFrame(uint8_t* rgba);
 // The current target's pixels now (tests), RGBA8, rows top to bottom.
 bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba);

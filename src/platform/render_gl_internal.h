@@ -1,6 +1,24 @@
 // Shared state of the OpenGL render device (render_gl*.cpp only).
+//
+// How draws reach GL, and why (the game must keep full speed on Mesa's
+// software renderer, where every draw call, program change and texture
+// switch has a fixed cost and every shader instruction runs on the CPU):
+// - one small program per combination of states a draw needs (screen or
+//   world vertices, lit or not, which texture-stage sources), built when
+//   first needed, so no shader spends time on branches it does not take;
+// - uniforms are sent to a program only when they changed since that
+//   program last received them;
+// - meshes whose bounding box lies wholly outside the view volume are not
+//   sent at all (they could not have drawn a pixel);
+// - quads drawn one after another with nothing changed in between are
+//   queued and drawn by one call, in the same order and with the same
+//   triangles, so the pixels are exactly those of drawing them one by one;
+// - the game's 800 x 600 frame is drawn straight into the window's back
+//   buffer and read back only when a capture of the next present is asked.
 #pragma once
 #include <epoxy/gl.h>
+
+#include <cstdint>
 
 #include "platform/render.h"
 #include "platform/window.h"
@@ -14,6 +32,7 @@ struct RdMesh {
     GLuint vao, vbo, ibo;
     int indexCount;
     bool hasVertexColours;
+    float boundsMin[3], boundsMax[3];  // of every vertex, for view-volume culling
 };
 
 struct RdRenderTarget {
@@ -23,43 +42,57 @@ struct RdRenderTarget {
 
 namespace rdgl {
 
-// Vertex-stage flags, one uniform.
-enum : int {
-    kVsScreen = 1,      // pre-transformed pixels: no transform, no lighting
-    kVsLighting = 2,
-    kVsVertexColour = 4,
-    kVsLightOn = 8,
-    kVsSpecular = 16,
+// What a program is built for, one bit field.
+enum : uint32_t {
+    kKindScreen = 0,  // pre-transformed pixels: no transform, no lighting
+    kKindWorld = 1,   // transformed, unlit: the vertex colour
+    kKindLit = 2,     // transformed and lit
+    kKindMask = 3,
+    kVertexColour = 4,  // lit: the diffuse colour comes from the vertex
+    kLightOn = 8,       // lit: light 0 is on
+    kSpecular = 16,     // lit with light 0 on: a specular term is added
+    kSourcesShift = 8,  // texture stage, 2 bits each: colour A, colour B, alpha A, alpha B
 };
-
-// Fragment sources of the texture stage, 2 bits each in one uniform:
-// colour factor A, colour factor B, alpha factor A, alpha factor B.
+// Fragment sources of the texture stage.
 enum : int { kSrcOne = 0, kSrcDiffuse = 1, kSrcTexture = 2 };
 
-struct Uniforms {
-    GLint worldView, proj, normalMat, vsFlags, viewport;
-    GLint matDiffuse, matAmbient, matSpecular, matEmissive, matPower;
-    GLint lightDir, lightDiffuse, lightAmbient, lightSpecular;
-    GLint fsSources, sampler;
+struct Program {
+    uint32_t key;
+    GLuint name;
+    GLint worldView, proj, normalMat, viewport, ySign, material, light, sampler;
+    // The state versions this program last received (0: never).
+    uint32_t xfSent, materialSent, lightSent, frameSent;
 };
+
+constexpr int kMaxPrograms = 64;
+constexpr int kBatchQuads = 2048;  // quads one draw call may carry
 
 struct Device {
     bool created = false;
     void* context = nullptr;  // SDL_GLContext
-    GLuint program = 0;
-    Uniforms u{};
 
-    // Back buffer: two off-screen frames used in turn, so the one presented
-    // last can still be read while the next is drawn.
-    GLuint frameFbo[2] = {0, 0}, frameColour[2] = {0, 0}, frameDepth = 0;
-    int drawFrame = 0;
-    bool presentedOnce = false;
+    Program programs[kMaxPrograms]{};
+    int programCount = 0;
+    Program* current = nullptr;
+
+    // The back buffer: the window's own when its drawable is 800 x 600 (rows
+    // bottom to top, as GL stores them), else an off-screen frame stored top
+    // row first and blitted to the window at present.
+    bool direct = true;
+    GLuint frameFbo = 0, frameColour = 0, frameDepth = 0;
+    bool captureNext = false, lastCaptured = false;
+    uint8_t* lastFrame = nullptr;  // 800 x 600 RGBA, rows top to bottom
     RdRenderTarget* target = nullptr;  // null: the back buffer
     Viewport savedViewport{0, 0, kViewWidth, kViewHeight, 0.0f, 1.0f};
 
-    // Streaming quads: one ring buffer per vertex kind.
-    GLuint screenVao = 0, screenVbo = 0, worldVao = 0, worldVbo = 0;
+    // Streamed quads: one ring buffer per vertex kind, one shared index list.
+    GLuint screenVao = 0, screenVbo = 0, worldVao = 0, worldVbo = 0, quadIbo = 0;
     int screenNext = 0, worldNext = 0;  // next free vertex
+
+    // Quads waiting to be drawn with the state they were queued under.
+    int pendingKind = -1;  // -1 none, 0 screen, 1 world
+    int pendingCount = 0;
+    alignas(16) unsigned char pending[kBatchQuads * 4 * sizeof(ScreenVertex)];
 
     GLuint sampler = 0;
 
@@ -75,19 +108,35 @@ struct Device {
     int alphaOp = RD_TOP_SELECTARG1, alphaArg1 = RD_TA_TEXTURE, alphaArg2 = RD_TA_CURRENT;
     bool linear = false;
     RdTexture* texture = nullptr;
+    bool culling = true;
 
-    // What the shader and GL currently hold.
-    bool matricesDirty = true, materialDirty = true, lightDirty = true, viewportDirty = true;
-    int vsFlagsSent = -1, fsSourcesSent = -1;
+    // Versions of the state programs receive; each change counts up.
+    uint32_t xfVersion = 1, materialVersion = 1, lightVersion = 1, frameVersion = 1;
+    // World * view and its normal matrix, made once per transform version.
+    uint32_t derivedVersion = 0;
+    Matrix worldView{};
+    float normalMat[9]{};
+
+    // What GL currently holds.
     GLuint boundTexture = 0;
     GLuint boundVao = 0;
+    bool frontCcw = true;
+
+    RdStats stats{};
 };
 
 extern Device g;
 
-bool BuildProgram(GLuint* program, Uniforms* u);
+// The program for a key, built on first use; null when it does not build.
+Program* ProgramFor(uint32_t key);
 void ApplyViewport();
 void ResetTextureCache(GLuint name);
+// Every field back to its initial value (no GL calls).
+void ResetDevice();
+// True while drawing into the window's back buffer (rows bottom to top).
+inline bool DrawingToWindow() { return g.target == nullptr && g.direct; }
+// The framebuffer draws go to now.
+inline GLuint CurrentFbo() { return g.target ? g.target->fbo : (g.direct ? 0 : g.frameFbo); }
 // Binds a VAO once; draws never rebind what is bound.
 inline void BindVao(GLuint vao) {
     if (g.boundVao != vao) {
@@ -95,5 +144,12 @@ inline void BindVao(GLuint vao) {
         g.boundVao = vao;
     }
 }
+// Draws the queued quads, if any; called before anything they depend on changes.
+void FlushQuads();
+// Creates the quad buffers; false when GL refuses.
+bool CreateQuadStreams();
+void ReleaseQuadStreams();
+// Front faces follow the current framebuffer's row order.
+void ApplyFrontFace();
 
 }  // namespace rdgl

@@ -1,4 +1,4 @@
-// Textures, static meshes, the off-screen render target and read-back.
+// Textures, static meshes and off-screen render targets.
 #include <cstddef>
 #include <cstdio>
 
@@ -20,6 +20,7 @@ RdTexture* RdCreateTexture(int width, int height, const uint8_t* rgba) {
 
 void RdReleaseTexture(RdTexture* t) {
     if (t == nullptr) return;
+    rdgl::FlushQuads();  // queued quads may still read it
     if (g.texture == t) g.texture = nullptr;
     if (g.created) {
         rdgl::ResetTextureCache(t->name);
@@ -40,7 +41,18 @@ RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t
             return nullptr;
         }
     }
-    RdMesh* m = new RdMesh{0, 0, 0, indexCount, hasVertexColours};
+    RdMesh* m = new RdMesh{0, 0, 0, indexCount, hasVertexColours, {}, {}};
+    for (int k = 0; k < 3; ++k) {
+        m->boundsMin[k] = (&vertices[0].x)[k];
+        m->boundsMax[k] = (&vertices[0].x)[k];
+    }
+    for (int i = 1; i < vertexCount; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const float v = (&vertices[i].x)[k];
+            if (v < m->boundsMin[k]) m->boundsMin[k] = v;
+            if (v > m->boundsMax[k]) m->boundsMax[k] = v;
+        }
+    }
     glGenVertexArrays(1, &m->vao);
     glGenBuffers(1, &m->vbo);
     glGenBuffers(1, &m->ibo);
@@ -98,7 +110,7 @@ RdRenderTarget* RdCreateRenderTarget(int width, int height) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               rt->depth);
     bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, g.target ? g.target->fbo : g.frameFbo[g.drawFrame]);
+    glBindFramebuffer(GL_FRAMEBUFFER, rdgl::CurrentFbo());
     if (!complete) {
         RdReleaseRenderTarget(rt);
         return nullptr;
@@ -112,21 +124,23 @@ RdTexture* RdRenderTargetTexture(RdRenderTarget* rt) { return rt ? &rt->texture 
 // puts it back. The target's viewport covers all of it.
 void RdSetRenderTarget(RdRenderTarget* rt) {
     if (!g.created || rt == g.target) return;
+    rdgl::FlushQuads();
     if (rt) {
         if (g.target == nullptr) g.savedViewport = g.viewport;
         g.target = rt;
-        glBindFramebuffer(GL_FRAMEBUFFER, rt->fbo);
         g.viewport = Viewport{0, 0, rt->texture.width, rt->texture.height, 0.0f, 1.0f};
     } else {
         g.target = nullptr;
-        glBindFramebuffer(GL_FRAMEBUFFER, g.frameFbo[g.drawFrame]);
         g.viewport = g.savedViewport;
     }
+    glBindFramebuffer(GL_FRAMEBUFFER, rdgl::CurrentFbo());
+    rdgl::ApplyFrontFace();
     rdgl::ApplyViewport();
 }
 
 void RdReleaseRenderTarget(RdRenderTarget* rt) {
     if (rt == nullptr) return;
+    rdgl::FlushQuads();
     if (g.target == rt) RdSetRenderTarget(nullptr);
     if (g.texture == &rt->texture) g.texture = nullptr;
     if (g.created) {
@@ -136,30 +150,4 @@ void RdReleaseRenderTarget(RdRenderTarget* rt) {
         glDeleteTextures(1, &rt->texture.name);
     }
     delete rt;
-}
-
-namespace {
-// Frames and targets are stored top row first, so GL rows come out in order.
-bool ReadFrom(GLuint fbo, int x, int y, int w, int h, uint8_t* rgba) {
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, g.target ? g.target->fbo : g.frameFbo[g.drawFrame]);
-    return glGetError() == GL_NO_ERROR;
-}
-}  // namespace
-
-bool RdReadLastFrame(uint8_t* rgba) {
-    if (!g.created || !g.presentedOnce || rgba == nullptr) return false;
-    return ReadFrom(g.frameFbo[g.drawFrame ^ 1], 0, 0, kViewWidth, kViewHeight, rgba);
-}
-
-bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
-    if (!g.created || rgba == nullptr || w <= 0 || h <= 0) return false;
-    int tw = g.target ? g.target->texture.width : kViewWidth;
-    int th = g.target ? g.target->texture.height : kViewHeight;
-    if (x < 0 || y < 0 || x > tw - w || y > th - h) return false;
-    return ReadFrom(g.target ? g.target->fbo : g.frameFbo[g.drawFrame], x, y, w, h, rgba);
 }

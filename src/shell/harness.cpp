@@ -16,8 +16,9 @@
 #include "shell/scenes.h"
 #include "shell/state_dump.h"
 
-// Stand-in until the render device is linked in.
+// Stand-ins until the render device is linked in.
 __attribute__((weak)) bool RdReadLastFrame(uint8_t*) { return false; }
+__attribute__((weak)) void RdCaptureNextPresent() {}
 
 namespace {
 
@@ -35,6 +36,10 @@ void BeforeFrame(int frame, void* p) {
         ++run->nextEvent;
     }
     if (run->options->inputHook) run->options->inputHook(frame, run->options->hookCtx);
+    // The device copies a presented picture only when asked beforehand.
+    for (const auto& shot : run->options->screenshots) {
+        if (shot.first == frame) RdCaptureNextPresent();
+    }
 }
 
 void AfterFrame(int frame, void* p) {
