@@ -3,7 +3,7 @@ BUILD  := build
 CMAKE  := cmake
 JOBS   ?= 2
 
-.PHONY: all deps configure build play test bench fuzz soak sanitize clean
+.PHONY: all deps configure build play test bench fuzz soak sanitize screenshots clean
 
 all: build
 
@@ -26,6 +26,10 @@ test: build
 
 bench: build
 	scripts/headless.sh sh -c 'cd $(BUILD) && ./zorbat_bench'
+
+# Pictures of every screen for the README, from scripted runs of the real game.
+screenshots: build
+	scripts/headless.sh scripts/screenshots.sh $(BUILD) docs/screenshots
 
 # Endurance: random input through the real game with invariants checked every frame.
 SOAK_FRAMES ?= 500000

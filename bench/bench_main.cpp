@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,10 @@ public:
             }
             for (const auto& [key, c] : r.counters) {
                 if (key == "MB") continue;
-                Row extra{row.name + "/" + key, c.value, key, FindBenchTarget(row.name + "/" + key)};
+                // Extra counters describe the run; only an exact name has a target.
+                const BenchTarget* t = FindBenchTarget(row.name + "/" + key);
+                if (t && t->name[std::strlen(t->name) - 1] == '*') t = nullptr;
+                Row extra{row.name + "/" + key, c.value, key, t};
                 g_rows.push_back(extra);
             }
             g_rows.push_back(row);

@@ -22,7 +22,7 @@ std::vector<uint8_t> ReadTestFile(const char* name) {
     return bytes;
 }
 
-void LoadFile(benchmark::State& state, const char* name) {
+void MeshLoad(benchmark::State& state, const char* name) {
     std::vector<uint8_t> bytes = ReadTestFile(name);
     if (bytes.empty()) {
         state.SkipWithError("test file not found");
@@ -44,8 +44,8 @@ void LoadFile(benchmark::State& state, const char* name) {
 }  // namespace
 
 // Binary, 372 KB, 6656 triangles in one frame.
-BENCHMARK_CAPTURE(LoadFile, binary_6656_faces, "fromtruespace_bin32.x")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MeshLoad, binary_6656_faces, "fromtruespace_bin32.x")->Unit(benchmark::kMillisecond);
 // Text, 700 KB, three meshes under 57 frames, plus skin and animation data to step over.
-BENCHMARK_CAPTURE(LoadFile, text_5126_faces, "BCN_Epileptic.X")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MeshLoad, text_5126_faces, "BCN_Epileptic.X")->Unit(benchmark::kMillisecond);
 // Compressed binary cube: the inflate path.
-BENCHMARK_CAPTURE(LoadFile, compressed_cube, "test_cube_compressed.x")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(MeshLoad, compressed_cube, "test_cube_compressed.x")->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,6 @@
-// Shared set-up for the screen tests: a scratch working directory with
-// data/bin (the hiscore file is written relative to it), cleared input and
-// screen state, and a key helper.
+// Shared set-up for the screen tests: the test window and device, a scratch
+// working directory with data/bin (the hiscore file is written relative to
+// it), cleared input and screen state, and a key helper.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,10 +10,12 @@
 #include <string>
 
 #include "formats/hiscore.h"
+#include "gl_fixture.h"
 #include "game/stage.h"
 #include "platform/system.h"
 #include "screens/hiscore_screens.h"
 #include "screens/screen_state.h"
+#include "screens/stage_screens.h"
 #include "screens/title.h"
 #include "shell/input.h"
 #include "shell/manifest.h"
@@ -22,6 +24,8 @@
 class ScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The scenes draw every frame; without a device each draw would ask to quit.
+        REQUIRE_GL();
         old_ = std::filesystem::current_path();
         char tmpl[] = "/tmp/zorbat-screens-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
@@ -34,13 +38,16 @@ protected:
         BlinkFlag = 0;
         CountdownFrames = 180.0f;
         CurrentMusic = -1;
-        TitleCursor = StageCursor = HiscorePage = 0.0f;
+        TitleCursor = StageCursor = HiscorePage = PauseCursor = 0.0f;
+        PromptAlpha = 0.0f;
+        PromptFlag = 0;
         NameInserted = NameRank = NamePosition = 0;
         StartBanner = 0;
         StageNumber = 1;
         for (HiscoreEntry& e : HiscoreTable) e = HiscoreEntry{};
     }
     void TearDown() override {
+        if (dir_.empty()) return;  // skipped before set-up
         std::filesystem::current_path(old_);
         std::filesystem::remove_all(dir_);
         ResetQuit();

@@ -227,13 +227,13 @@ TEST(RenderGl, LitMeshMatchesTheLightingFormula) {
     double h[3] = {-vp[0] / vl + L[0], -vp[1] / vl + L[1], -vp[2] / vl + L[2]};
     double hl = std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]);
     double nh = nz * h[2] / hl;
-    double spec = std::pow(nh, 4.0);
+    double specularTerm = std::pow(nh, 4.0);
     double cd[3] = {0.8, 0.6, 0.4}, ld[3] = {1.0, 0.9, 0.8}, cs[3] = {0.5, 1.0, 0.25},
            ce[3] = {0.05, 0.0, 0.1};
     double expect[3];
     for (int i = 0; i < 3; ++i) {
         double c = std::min(1.0, 0.2 * 0.3 + cd[i] * ld[i] * nl + ce[i]);
-        expect[i] = 255 * std::min(1.0, c + cs[i] * spec);
+        expect[i] = 255 * std::min(1.0, c + cs[i] * specularTerm);
     }
     auto p = Read(400, 300, 1, 1);
     ExpectRgba(p.data(), expect[0], expect[1], expect[2], 255 * 0.5);

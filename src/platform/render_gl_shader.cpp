@@ -52,7 +52,7 @@ void main() {
     }
     vec4 cd = (uVsFlags & 4) != 0 ? aColor : uMatDiffuse;
     vec3 colour = uMatEmissive.rgb;
-    vec3 spec = vec3(0.0);
+    vec3 specular = vec3(0.0);
     if ((uVsFlags & 8) != 0) {
         vec3 n = uNormalMat * aNormal;
         float nl = dot(n, uLightDir);
@@ -60,11 +60,11 @@ void main() {
         if (nl > 0.0) {
             vec3 h = normalize(normalize(-pc.xyz) + uLightDir);
             float nh = dot(n, h);
-            if (nh > 0.0) spec = uMatSpecular.rgb * uLightSpecular * pow(nh, uMatPower);
+            if (nh > 0.0) specular = uMatSpecular.rgb * uLightSpecular * pow(nh, uMatPower);
         }
     }
     vDiffuse = vec4(clamp(colour, 0.0, 1.0), cd.a);
-    vSpecular = (uVsFlags & 16) != 0 ? clamp(spec, 0.0, 1.0) : vec3(0.0);
+    vSpecular = (uVsFlags & 16) != 0 ? clamp(specular, 0.0, 1.0) : vec3(0.0);
 }
 )";
 

@@ -1,7 +1,6 @@
 #include "platform/synth.h"
 
 #include "platform/audio.h"
-#include <SDL.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -60,8 +59,15 @@ struct Request {
     int slot = -1;  // -1 = stop
     uint64_t loopEndScaled = 0;
 };
-SDL_SpinLock g_requestLock = 0;
+std::atomic_flag g_requestLock = ATOMIC_FLAG_INIT;
 Request g_request;
+
+bool TryLockRequests() { return !g_requestLock.test_and_set(std::memory_order_acquire); }
+void LockRequests() {
+    while (g_requestLock.test_and_set(std::memory_order_acquire)) {
+    }
+}
+void UnlockRequests() { g_requestLock.clear(std::memory_order_release); }
 std::atomic<float> g_gain{0.2f};
 std::atomic<SynthEventTap> g_tap{nullptr};
 std::atomic<void*> g_tapUser{nullptr};
@@ -176,9 +182,9 @@ void Wrap() {
 }
 
 void TakeRequests() {
-    if (SDL_AtomicTryLock(&g_requestLock)) {
+    if (TryLockRequests()) {
         Request r = g_request;
-        SDL_AtomicUnlock(&g_requestLock);
+        UnlockRequests();
         if (r.number != g_seq.seenRequest) {
             g_seq.seenRequest = r.number;
             if (r.slot < 0) {
@@ -286,9 +292,9 @@ bool SynthOpen(int rate, const char* const* soundfonts, int count) {
     g_soundfontPath = path;
     g_rate = rate;
     g_seq = Sequencer{};
-    SDL_AtomicLock(&g_requestLock);
+    LockRequests();
     g_seq.seenRequest = g_request.number;
-    SDL_AtomicUnlock(&g_requestLock);
+    UnlockRequests();
     g_open = true;
     AudioUnlock();
     return synth != nullptr;
@@ -336,11 +342,11 @@ bool SynthSongLoaded(int slot) { return g_open && slot >= 0 && slot < kSynthSong
 
 namespace {
 void PostRequest(int slot, uint64_t loopEndScaled) {
-    SDL_AtomicLock(&g_requestLock);
+    LockRequests();
     ++g_request.number;
     g_request.slot = slot;
     g_request.loopEndScaled = loopEndScaled;
-    SDL_AtomicUnlock(&g_requestLock);
+    UnlockRequests();
 }
 }  // namespace
 

@@ -1,3 +1,69 @@
-// Placeholder: this scene draws nothing until its screen is built.
+// The loading scene: shows "NowLoading.png", loads every image, shot mesh,
+// sound and tune on its first frame, makes sure the hiscore file exists,
+// then keeps the picture up for fifty more frames.
+#include "shell/loading.h"
+
+#include <cstdio>
+
+#include "formats/archive.h"
+#include "formats/hiscore.h"
+#include "game/shots.h"
+#include "game/stage.h"
+#include "graphics/device.h"
+#include "graphics/mesh.h"
+#include "graphics/sprite.h"
+#include "shell/manifest.h"
 #include "shell/scenes.h"
-void LoadingScene() {}
+#include "sound/sound.h"
+
+int LoadingFrames = 0;
+
+// Every texture but the loading picture, in the order they are loaded.
+static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
+    TexCursor,       TexLogo,      TexBlack,        TexPushSpaceKey, TexStage,
+    TexNumber,       TexPause,     TexReturnGame,   TexQuitGame,     TexMiniNumber,
+    TexTime,         TexTimeState, TexLifeGauge,    TexResult,       TexLifeRe,
+    TexLight,        TexTimeRe,    TexTotal,        TexScoreHeading, TexGame,
+    TexOver,         TexStageClear, TexTimeOut,     TexStart,        TexHiscore,
+    TexExit,         TexArrow,     TexHiscoreB,     TexRank,         TexHiscoreRecord,
+    TexAlphabet,     TexStartBang, TexCountnum,
+};
+
+static void EnsureHiscoreFile() {
+    // Only whether the file opens is asked; the table is read by the title.
+    if (FILE* f = std::fopen(kHiscorePath, "rb")) {
+        std::fclose(f);
+        return;
+    }
+    HiscoreCreateDefault(kHiscorePath);
+}
+
+static void LoadEverything() {
+    EnsureHiscoreFile();
+    for (int i = 0; i < kShotMeshCount; ++i)
+        LoadMeshFromArchive(kMeshArchive, kShotMeshFiles[i], kMeshTextureDir, &ShotMeshes[i]);
+    for (int slot : kTextureLoadOrder)
+        LoadTextureFromArchive(kImageArchive, kTextureFiles[slot], &TextureTable[slot]);
+    LoadShotAssets();
+    for (int i = 0; i < kSoundCount; ++i) LoadWave(i, kSoundFiles[i]);
+    for (int i = 0; i < kMusicCount; ++i) LoadMusic(kMusicFiles[i], i);
+}
+
+void LoadingScene() {
+    // The picture comes first so that it is on screen during the long loads.
+    if (LoadingFrames == 0)
+        LoadTextureFromArchive(kImageArchive, kTextureFiles[TexNowLoading],
+                               &TextureTable[TexNowLoading]);
+    SetDefaultRenderStates();
+    SetTextureFiltering(0);
+    BeginFrame(250, 233, 233);
+    DrawSprite(TextureTable[TexNowLoading], 500, 500, 756, 564, 0, 0, 256, 64, 256, 64, 1, 1, 1,
+               1);
+    EndFrame();
+    if (LoadingFrames == 0) LoadEverything();
+    ++LoadingFrames;
+    if (LoadingFrames > 50) {
+        PlaySound(SndOpening, 1);
+        SceneId = SceneTitle;
+    }
+}

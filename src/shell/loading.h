@@ -1,0 +1,5 @@
+// The loading scene: every asset that does not depend on the stage.
+#pragma once
+
+// Frames the loading scene has run; it hands over to the title after 51.
+extern int LoadingFrames;
