@@ -11,33 +11,14 @@
 #include <sstream>
 #include <string>
 
+#include "run_util.h"
+
 namespace fs = std::filesystem;
+using run_util::Field;
+using run_util::Shell;
+using run_util::Slurp;
 
 namespace {
-
-// Runs a command line with the shell, returning "exit-code|output".
-std::string Shell(const std::string& cmd) {
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    std::string out;
-    char buf[256];
-    while (p && fgets(buf, sizeof buf, p)) out += buf;
-    const int status = p ? pclose(p) : -1;
-    if (!WIFEXITED(status)) return "signal|" + out;
-    return std::to_string(WEXITSTATUS(status)) + "|" + out;
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-int Field(const std::string& json, const char* key) {
-    const std::string k = std::string("\"") + key + "\":";
-    const size_t at = json.find(k);
-    return at == std::string::npos ? -9999 : std::atoi(json.c_str() + at + k.size());
-}
 
 TEST(Faults, NoDisplayGivesAClearMessageAndNonZeroExit) {
     const std::string dir = testing::TempDir();
