@@ -84,7 +84,9 @@ TEST_F(DamagedData, EachMissingFileGivesItsMessageAndACleanExit) {
         const std::string out = Run(300);
         fs::rename(aside, file);
         ASSERT_EQ(out.substr(0, 2), "0|") << out;  // never a crash or a hang
-        if (*m.message) EXPECT_NE(out.find(m.message), std::string::npos) << out;
+        if (*m.message) {
+            EXPECT_NE(out.find(m.message), std::string::npos) << out;
+        }
         // A quit ends the run early, so the last frame's state never comes.
         EXPECT_EQ(fs::exists(dir_ / "end.json"), !m.quits) << out;
     }
