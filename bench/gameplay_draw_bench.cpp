@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <string>
 
 #include "bench/heaviest_stage.h"
 #include "formats/archive.h"
@@ -85,7 +86,7 @@ void PlayFrameDraw_busiest_stage(benchmark::State& state) {
     StartBanner = 0;
     for (int i = 0; i < 120; ++i) PlayUpdate();
     for (auto _ : state) DrawOneFrame();
-    state.counters["enemies"] = most;
+    state.SetLabel("stage " + std::to_string(busiest) + ", " + std::to_string(most) + " enemies");
 }
 
 void PlayFrameDraw_heaviest(benchmark::State& state) {

@@ -73,6 +73,30 @@ run quick 650 "${to_stage}280 button 0 down
 614 tap R
 " 370:stage_clear.png 540:result.png 650:name_entry.png
 
+# Play in each of the game's stages: fly in low (the shadow shows on the
+# ground), thrust, both weapons, a turn; the enemies fire back.
+flight="250 down W
+250 button 0 down
+250 button 1 down
+268 down SHIFT
+280 up SHIFT
+"
+prepare stages
+run stages 420 "${to_stage}${flight}330 mouse 60 0
+360 mouse -120 0
+" 420:play_stage1.png
+run stages 410 "80 tap RETURN
+83 tap DOWN
+85 tap SPACE
+${flight}330 mouse -60 0
+" 410:play_stage2.png
+run stages 470 "80 tap RETURN
+82 tap DOWN
+84 tap DOWN
+86 tap SPACE
+${flight}330 mouse 60 0
+" 470:play_stage3.png
+
 prepare doomed doomed_stage
 run doomed 340 "$to_stage" 340:game_over.png
 

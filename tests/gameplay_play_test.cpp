@@ -137,6 +137,7 @@ TEST(PlayHud, LifeGaugeRatioAndAnEmptyGaugeWithoutFullScale) {
     MaxLife = 40;
     EXPECT_FLOAT_EQ(LifeRatio(40), 1.0f);
     EXPECT_FLOAT_EQ(LifeRatio(10), 0.25f);
+    EXPECT_FLOAT_EQ(LifeRatio(41), 1.0f);  // never past the end of the bar
     // A player record with 0 hit points gives no full scale: drawn empty, no division by 0.
     MaxLife = 0;
     EXPECT_EQ(LifeRatio(0), 0.0f);

@@ -14,26 +14,14 @@
 #include <vector>
 
 #include "formats/hiscore.h"
+#include "run_util.h"
 #include "shell/scenes.h"
 
 namespace fs = std::filesystem;
+using run_util::Field;
+using run_util::Slurp;
 
 namespace {
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// One integer field of a state dump ("scene", "runTotal", ...); -9999 when absent.
-int Field(const std::string& json, const char* key) {
-    const std::string k = std::string("\"") + key + "\":";
-    const size_t at = json.find(k);
-    if (at == std::string::npos) return -9999;
-    return std::atoi(json.c_str() + at + k.size());
-}
 
 class GameRun : public ::testing::Test {
 protected:

@@ -7,9 +7,12 @@
 #include <sstream>
 #include <string>
 
+#include "run_util.h"
 #include "shell/harness.h"
 #include "shell/input.h"
 #include "shell/scenes.h"
+
+using run_util::Slurp;
 
 namespace {
 
@@ -64,20 +67,7 @@ TEST(Harness, FocusOutClearsKeyState) {
 }
 
 std::string RunCli(const std::string& args) {
-    const std::string cmd = std::string(ZORBAT_BINARY_DIR) + "/zorbat-harness " + args + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[256];
-    while (p && fgets(buf, sizeof buf, p)) out += buf;
-    const int status = p ? pclose(p) : -1;
-    return std::to_string(WEXITSTATUS(status)) + "|" + out;
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return run_util::Shell(std::string(ZORBAT_BINARY_DIR) + "/zorbat-harness " + args);
 }
 
 TEST(HarnessCommandLine, StateDumpAfterStartUpIsInTheLoadingScene) {

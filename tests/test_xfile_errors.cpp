@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 
 #include "xfile_test_util.h"
 #include "xfile_writer.h"
@@ -149,4 +150,32 @@ TEST(XFileErrors, SharedInvalidFiles) {
         EXPECT_FALSE(LoadBytes(ReadBytes(XFilePath(name)), &m, &error)) << name;
         EXPECT_FALSE(error.empty()) << name;
     }
+}
+
+// A NaN in a vertex colour (found by the fuzzer) reads as 0, never reaching
+// the conversion to a byte, where it would be undefined.
+TEST(XFileErrors, NanVertexColourReadsAsZero) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    XBinaryWriter w(false);
+    w.Begin("Mesh", nullptr);
+    w.Ints({3});
+    w.Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
+    w.Ints({1, 3, 0, 1, 2});
+    w.Begin("MeshVertexColors", nullptr);
+    w.Ints({1, 0});
+    w.Floats({nan, 0.5f, nan, nan});
+    w.End();
+    w.End();
+    XMeshData m;
+    std::string error;
+    ASSERT_TRUE(LoadBytes(w.Bytes(), &m, &error)) << error;
+    ASSERT_TRUE(m.hasVertexColours);
+    ASSERT_FALSE(m.vertices.empty());
+    bool found = false;
+    for (const MeshVertex& v : m.vertices)
+        if (v.diffuse != 0x00FFFFFFu) {
+            EXPECT_EQ(v.diffuse, 0x00008000u);  // r, b and alpha 0; green 0.5 -> 128
+            found = true;
+        }
+    EXPECT_TRUE(found);
 }

@@ -32,7 +32,9 @@ void TimeGlyphs(int t, int glyphs[8]) {
 
 float LifeRatio(int life) {
     if (MaxLife <= 0) return 0.0f;
-    return static_cast<float>(life) / static_cast<float>(MaxLife);
+    const float r = static_cast<float>(life) / static_cast<float>(MaxLife);
+    // Kept on the bar: the covers would otherwise be drawn turned inside out.
+    return r < 0.0f ? 0.0f : (r > 1.0f ? 1.0f : r);
 }
 
 int StepTimeBlink(int t) {

@@ -152,19 +152,21 @@ SDL_Window* PlatformSdlWindow() { return g_window; }
 
 bool PlatformInitVideo() {
     if (g_videoUp) return true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "Zorbat U.F.O.: no display available (%s)\n", SDL_GetError());
-        return false;
-    }
-    // Without a display SDL falls back to drawing off-screen, which would run
-    // an invisible game: only take that when it was asked for by name.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
-        SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    // Without a display SDL would fall back to drawing off-screen and run an
+    // invisible game: only do that when a driver was asked for by name.
+    const bool named = SDL_getenv("SDL_VIDEODRIVER") != nullptr;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (!named && (!x11 || !*x11) && (!wayland || !*wayland)) {
         std::fprintf(stderr,
                      "Zorbat U.F.O.: no display found. Start it from a desktop session "
                      "(DISPLAY or WAYLAND_DISPLAY must be set).\n");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    // With only an X display, go straight to it rather than probing others first.
+    if (!named && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "Zorbat U.F.O.: no display available (%s)\n", SDL_GetError());
         return false;
     }
     g_videoUp = true;
@@ -172,9 +174,10 @@ bool PlatformInitVideo() {
 }
 
 void PlatformShutdownVideo() {
+    // The video system itself stays up until the process ends: shutting the
+    // X11 driver down and starting it again in one process does not always
+    // reconnect (tests run the game several times in one process).
     PlatformDestroyWindow();
-    if (g_videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    g_videoUp = false;
 }
 
 void WindowPlacement(int desktopWidth, int desktopHeight, int* left, int* top) {

@@ -134,7 +134,8 @@ bool ParseColours(Reader& r, RawMesh* mesh) {
         if (v >= mesh->positions.size()) return Fail(&r.lx, "vertex colour for a vertex past the list");
         uint32_t b[4];
         for (int k = 0; k < 4; ++k) {
-            float x = c[k] < 0.0f ? 0.0f : (c[k] > 1.0f ? 1.0f : c[k]);
+            // Written so that a NaN reads as 0 rather than reaching the conversion.
+            float x = c[k] >= 0.0f ? (c[k] > 1.0f ? 1.0f : c[k]) : 0.0f;
             b[k] = uint32_t(x * 255.0f + 0.5f);
         }
         mesh->colours[v] = (b[3] << 24) | (b[0] << 16) | (b[1] << 8) | b[2];

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/actor.h"
 #include "game/pools.h"
 #include "game/stage.h"
 #include "platform/system.h"
@@ -28,6 +29,7 @@ struct Soak {
     long maxRssKb = 0;
     bool held[256] = {};
     int focusOutUntil = 0;
+    int pilotUntil = 0;
 };
 
 // The input's own generator, apart from the game's, so the game's sequence is its own.
@@ -47,6 +49,58 @@ void Key(int vk, bool down) {
     PlatformInjectEvent(e);
 }
 
+// In play, now and then a pilot takes over: it turns toward the nearest live
+// enemy, closes in and fires, so that stages get cleared and the result and
+// name entry are reached too.
+void Pilot(Soak* s) {
+    const Actor* target = nullptr;
+    float best = 0.0f;
+    for (int i = 0; i < EnemyCount && i < kMaxEnemies; ++i) {
+        const Actor& e = Enemies[i];
+        if (e.hitPoints <= 0) continue;
+        const Vec3 d = e.position - Player.position;
+        const float dist = Dot(d, d);
+        if (!target || dist < best) {
+            target = &e;
+            best = dist;
+        }
+    }
+    if (!target) return;
+    const Vec3 d = target->position - Player.position;
+    const float flat = std::sqrt(d.x * d.x + d.z * d.z);
+    const float yaw = std::atan2(d.x, d.z) / kDegToRad;
+    const float pitch = -std::atan2(d.y, flat) / kDegToRad;  // positive pitch is nose down
+    auto arc = [](float a) {
+        while (a > 180.0f) a -= 360.0f;
+        while (a < -180.0f) a += 360.0f;
+        return a;
+    };
+    // 18 mouse counts turn the craft by one degree.
+    const float turn = arc(yaw - Player.rotation.y) * 18.0f * 0.5f;
+    const float tilt = arc(pitch - Player.rotation.x) * 18.0f * 0.5f;
+    PlatformEvent m{};
+    m.type = EvMouseMotion;
+    m.dx = static_cast<int>(std::fmax(-120.0f, std::fmin(120.0f, turn)));
+    m.dy = static_cast<int>(std::fmax(-60.0f, std::fmin(60.0f, tilt)));
+    PlatformInjectEvent(m);
+    const bool far = flat > 35.0f;
+    if (far != s->held['W']) {
+        Key('W', far);
+        s->held['W'] = far;
+    }
+    // Fire button held while piloting (mostly the beam, now and then the star).
+    PlatformEvent b{};
+    b.type = EvMouseButton;
+    b.code = Rand(s) % 4 == 0 ? 1 : 0;
+    b.down = 1;
+    PlatformInjectEvent(b);
+    PlatformEvent up{};
+    up.type = EvMouseButton;
+    up.code = 1 - b.code;
+    up.down = 0;
+    PlatformInjectEvent(up);
+}
+
 void Input(int frame, void* ctx) {
     Soak* s = static_cast<Soak*>(ctx);
     // Taps from the frame before are released first.
@@ -55,6 +109,19 @@ void Input(int frame, void* ctx) {
         if (s->held[vk] && Chance(s, 6)) {
             Key(vk, false);
             s->held[vk] = false;
+        }
+    }
+    // Long spells of piloting, short spells of chaos.
+    if (SceneId == ScenePlay) {
+        if (s->pilotUntil < frame && Chance(s, 400)) s->pilotUntil = frame + 600 + Rand(s) % 1800;
+        if (s->pilotUntil >= frame) {
+            for (int vk : {0x10, 0x20, 0x0D, 0x11})  // no diving, climbing or pausing
+                if (s->held[vk]) {
+                    Key(vk, false);
+                    s->held[vk] = false;
+                }
+            Pilot(s);
+            return;
         }
     }
     if (Chance(s, 30)) {
@@ -146,7 +213,8 @@ void Check(int frame, void* ctx) {
         if (e.frames > 32 || (e.frames > 0 && !Finite(e.position)))
             Fail(s, frame, "an effect is out of range");
     // Memory: taken after warm-up, then it must stay flat.
-    const int warmup = s->frames / 10 < 2000 ? (s->frames < 4000 ? s->frames / 2 : 2000) : s->frames / 10;
+    // Warm-up: long enough for every stage and screen to have been seen once.
+    const int warmup = s->frames / 10 < 5000 ? s->frames / 4 : s->frames / 10;
     if (frame == warmup) s->warmRssKb = ResidentKb();
     if (s->warmRssKb >= 0 && frame % 500 == 0) {
         const long kb = ResidentKb();
