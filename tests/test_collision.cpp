@@ -135,7 +135,7 @@ TEST(CollisionBoxSet, FirstOverlapDecidesTheTag) {
     ReleaseBoxSet(&b);
 }
 
-TEST(CollisionColliders, BoxesFollowOwnerOnEveryCall) {
+TEST(CollisionColliders, BoxesFollowOwnerWhenTested) {
     TestActor self("PLAYER", {0, 0, 0}, 10.0f, 1);
     self.collider.shape.parts[0].offset = {0, 0, 5};
     InitBox(&self.collider.shape.parts[0].box, 101, kZero, kZero, kUnit);
@@ -151,12 +151,22 @@ TEST(CollisionColliders, BoxesFollowOwnerOnEveryCall) {
     EXPECT_NEAR(self.collider.shape.parts[0].box.centre.x, 5.0f, 1e-5f);
     EXPECT_NEAR(self.collider.shape.parts[0].box.angles.y, 90.0f, 0.0f);
 
-    // Moving the owner moves the main box even if the sphere is not touched.
-    self.actor.position = {0, 0, 40};
+    // Turned back, the part swings away again and the hit is gone, although
+    // the set was last placed turned.
     self.actor.rotation = {0, 0, 0};
-    CollidersHit(&self.collider, &other.collider, 0);
-    EXPECT_EQ(self.collider.shape.main.centre.z, 40.0f);
-    EXPECT_NEAR(self.collider.shape.parts[0].box.centre.z, 45.0f, 1e-5f);
+    EXPECT_FALSE(CollidersHit(&self.collider, &other.collider, 1));
+    EXPECT_NEAR(self.collider.shape.parts[0].box.centre.z, 5.0f, 1e-5f);
+
+    // Moved away, spheres apart: no hit, and the boxes are left where they
+    // were (they are placed when they are tested). Moved back within reach,
+    // they follow the owner to where it is now.
+    self.MoveTo({0, 0, 40});
+    EXPECT_FALSE(CollidersHit(&self.collider, &other.collider, 1));
+    EXPECT_EQ(self.collider.shape.main.centre.z, 0.0f);
+    self.MoveTo({0, 0, 2});
+    EXPECT_FALSE(CollidersHit(&self.collider, &other.collider, 1));
+    EXPECT_EQ(self.collider.shape.main.centre.z, 2.0f);
+    EXPECT_NEAR(self.collider.shape.parts[0].box.centre.z, 7.0f, 1e-5f);
 }
 
 TEST(CollisionColliders, SphereGateAndTagZero) {

@@ -127,14 +127,61 @@ bool SpheresOverlap(const Collider& a, const Collider& b) {
     return distance <= a.sphereRadius + b.sphereRadius;
 }
 
-bool CollidersHit(Collider* a, Collider* b, int useBoxes) {
-    // The boxes follow their owners on every call, before any test.
-    if (a->owner) UpdateBoxSet(&a->shape, a->owner);
-    if (b->owner) UpdateBoxSet(&b->shape, b->owner);
-    if (!SpheresOverlap(*a, *b)) return false;
+namespace {
+
+// The searches below run tens of thousands of times a frame (every shot
+// against every enemy and building, twice; every enemy step against all the
+// others), so they are written to be inlined and to skip work whose outcome
+// is already known, with results identical to the plain definitions above.
+
+// UpdateBoxSet, with the common case inline: no parts, and an owner that
+// has not turned since its axes were made.
+inline void FollowOwner(Collider* c) {
+    const Actor* owner = c->owner;
+    if (owner == nullptr) return;
+    CollisionBox& box = c->shape.main;
+    if (c->shape.parts == nullptr) {
+        const Vec3 a = owner->rotation;
+        const bool haveAxes = box.axisX.x != 0.0f || box.axisX.y != 0.0f || box.axisX.z != 0.0f;
+        if (haveAxes && box.angles.x == a.x && box.angles.y == a.y && box.angles.z == a.z) {
+            box.centre = owner->position;
+            return;
+        }
+    }
+    UpdateBoxSet(&c->shape, owner);
+}
+
+// SpheresOverlap without the square root when the answer is clear: the
+// squared distance (the same float sum) against the squared reach, worked in
+// double, decides unless it lies within a millionth of the boundary, where
+// the rounded square root is compared exactly as SpheresOverlap does.
+inline bool SpheresTouch(const Collider& a, const Collider& b) {
+    const Vec3 d = b.sphereCentre - a.sphereCentre;
+    const float d2 = d.x * d.x + d.y * d.y + d.z * d.z;
+    const float reach = a.sphereRadius + b.sphereRadius;
+    if (reach > 0.0f) {
+        const double r2 = static_cast<double>(reach) * static_cast<double>(reach);
+        if (static_cast<double>(d2) > r2 * (1.0 + 1e-6)) return false;
+        if (static_cast<double>(d2) < r2 * (1.0 - 1e-6)) return true;
+    }
+    return std::sqrt(d2) <= reach;
+}
+
+// The spheres first: they never depend on the boxes. Boxes are placed from
+// their owners only when they are about to be tested; placing is a pure
+// function of the owner's position and angles, so a set placed later, or
+// not at all, gives the very same answers.
+inline bool Hit(Collider* a, Collider* b, int useBoxes) {
+    if (!SpheresTouch(*a, *b)) return false;
     if (useBoxes == 0) return true;
+    FollowOwner(a);
+    FollowOwner(b);
     return BoxSetsOverlap(a->shape, b->shape) != 0;
 }
+
+}  // namespace
+
+bool CollidersHit(Collider* a, Collider* b, int useBoxes) { return Hit(a, b, useBoxes); }
 
 Actor* FindActorHit(Actor* self, Actor* list, int count) {
     if (self == nullptr || list == nullptr || self->collider == nullptr) return nullptr;
@@ -143,7 +190,7 @@ Actor* FindActorHit(Actor* self, Actor* list, int count) {
         if (entry == self) continue;
         if (entry->collider == nullptr) continue;
         if (!entry->collider->active || !self->collider->active) continue;
-        if (CollidersHit(self->collider, entry->collider, 1)) return entry;
+        if (Hit(self->collider, entry->collider, 1)) return entry;
     }
     return nullptr;
 }
@@ -153,7 +200,7 @@ bool AnyObjectHit(Actor* self, StageObject* objects, int count) {
     if (self == nullptr || objects == nullptr || self->collider == nullptr) return false;
     for (int j = 0; j < count; ++j) {
         if (objects[j].collider == nullptr) continue;
-        if (self->collider->active && CollidersHit(self->collider, objects[j].collider, 1)) {
+        if (self->collider->active && Hit(self->collider, objects[j].collider, 1)) {
             return true;
         }
     }

@@ -47,6 +47,8 @@ bool BoxesOverlap(const CollisionBox& a, const CollisionBox& b);
 int BoxSetsOverlap(const BoxSet& a, const BoxSet& b);
 void SetSphere(Collider* c, Vec3 centre, float radius);
 bool SpheresOverlap(const Collider& a, const Collider& b);
+// Spheres first; with useBoxes, both box sets are then placed from their
+// owners (those that have one) and tested.
 bool CollidersHit(Collider* a, Collider* b, int useBoxes);
 Actor* FindActorHit(Actor* self, Actor* list, int count);
 bool AnyObjectHit(Actor* self, StageObject* objects, int count);

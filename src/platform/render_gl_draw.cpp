@@ -201,6 +201,9 @@ bool BoxOutsideView(const float lo[3], const float hi[3]) {
 }  // namespace
 
 bool CreateQuadStreams() {
+    while (glGetError() != GL_NO_ERROR) {
+        // whatever context creation left behind is not ours to judge
+    }
     // Each quad as the two triangles of its strip, in the strip's own vertex
     // order: (0, 1, 2) and (2, 1, 3).
     static uint16_t indices[kBatchQuads * 6];
