@@ -25,7 +25,12 @@ public:
     bool ReportContext(const Context&) override { return true; }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.error_occurred) continue;
+            if (r.error_occurred) {
+                // Shown rather than dropped: a figure that could not be taken is news.
+                std::fprintf(stderr, "\n%s: not measured: %s\n", r.benchmark_name().c_str(),
+                             r.error_message.c_str());
+                continue;
+            }
             Row row;
             row.name = r.benchmark_name();
             row.target = FindBenchTarget(row.name);

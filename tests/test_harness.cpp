@@ -80,6 +80,38 @@ TEST(HarnessCommandLine, StateDumpAfterStartUpIsInTheLoadingScene) {
     EXPECT_NE(s.find("\"scene\":1,"), std::string::npos) << s;
 }
 
+// --timings: one line per frame with the scene that ran, the clock around it
+// and the resident memory, in the order the frames ran.
+TEST(HarnessCommandLine, TimingsLineForEveryFrame) {
+    const std::string out = RunCli("--frames 2 --timings --dir " + testing::TempDir());
+    ASSERT_EQ(out.substr(0, 2), "0|") << out;
+    std::istringstream lines(out.substr(2));
+    std::string line;
+    int n = 0;
+    double lastEnd = 0.0;
+    while (std::getline(lines, line)) {
+        int frame = 0, scene = -1, draws = -1, quads, meshes, culled, programs;
+        double start = 0.0, end = 0.0;
+        long rss = 0;
+        if (std::sscanf(line.c_str(),
+                        "frame %d scene %d start %lf end %lf rss %ld draws %d quads %d meshes %d "
+                        "culled %d programs %d",
+                        &frame, &scene, &start, &end, &rss, &draws, &quads, &meshes, &culled,
+                        &programs) != 10) {
+            continue;  // the loading scene's messages about the missing data
+        }
+        ++n;
+        EXPECT_EQ(frame, n);
+        EXPECT_EQ(scene, n - 1) << line;  // start-up, then loading
+        EXPECT_GE(end, start);
+        EXPECT_GE(start, lastEnd);
+        EXPECT_GT(rss, 1000);
+        EXPECT_GE(draws, 0);
+        lastEnd = end;
+    }
+    EXPECT_EQ(n, 2) << out;
+}
+
 TEST(HarnessCommandLine, EscapeEndsTheRunBeforeTheNextFrame) {
     const std::string dir = testing::TempDir();
     std::ofstream(dir + "/esc.txt") << "# quit on the third frame\n3 down ESCAPE\n";

@@ -1,8 +1,12 @@
 #include "shell/harness.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +23,8 @@
 // Stand-ins until the render device is linked in.
 __attribute__((weak)) bool RdReadLastFrame(uint8_t*) { return false; }
 __attribute__((weak)) void RdCaptureNextPresent() {}
+__attribute__((weak)) RdStats RdGetStats() { return RdStats{}; }
+__attribute__((weak)) void RdResetStats() {}
 
 namespace {
 
@@ -26,7 +32,29 @@ struct RunContext {
     const HarnessOptions* options;
     size_t nextEvent;
     uint8_t* frame;  // 800 x 600 RGBA read-back
+    int sceneRunning;  // the scene the next frame runs
+    double frameStart;
 };
+
+double MonotonicMs() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Resident set size in KB, from /proc (0 where it cannot be read).
+long ResidentKb() {
+    char text[128];
+    const int fd = open("/proc/self/statm", O_RDONLY);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0) return 0;
+    text[n] = '\0';
+    long pages = 0, resident = 0;
+    if (std::sscanf(text, "%ld %ld", &pages, &resident) != 2) return 0;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 void BeforeFrame(int frame, void* p) {
     RunContext* run = static_cast<RunContext*>(p);
@@ -36,6 +64,7 @@ void BeforeFrame(int frame, void* p) {
         ++run->nextEvent;
     }
     if (run->options->inputHook) run->options->inputHook(frame, run->options->hookCtx);
+    run->frameStart = run->options->timings ? MonotonicMs() : 0.0;
     // The device copies a presented picture only when asked beforehand.
     for (const auto& shot : run->options->screenshots) {
         if (shot.first == frame) RdCaptureNextPresent();
@@ -45,6 +74,18 @@ void BeforeFrame(int frame, void* p) {
 void AfterFrame(int frame, void* p) {
     RunContext* run = static_cast<RunContext*>(p);
     const HarnessOptions& o = *run->options;
+    if (o.timings) {
+        const double end = MonotonicMs();
+        const RdStats d = RdGetStats();
+        RdResetStats();
+        std::printf("frame %d scene %d start %.3f end %.3f rss %ld draws %d quads %d meshes %d "
+                    "culled %d programs %d\n",
+                    frame, run->sceneRunning, run->frameStart, end, ResidentKb(), d.drawCalls,
+                    d.quadsQueued, d.meshDraws, d.meshesCulled, d.programSwitches);
+        std::fflush(stdout);
+    }
+    // A scene hands over at the end of its frame: what it set runs next.
+    run->sceneRunning = SceneId;
     for (const auto& [f, path] : o.screenshots) {
         if (f != frame) continue;
         if (!RdReadLastFrame(run->frame) || !WritePng(path.c_str(), kViewWidth, kViewHeight, run->frame))
@@ -81,7 +122,7 @@ int RunHarness(const HarnessOptions& options) {
     SceneId = SceneStartup;
 
     static uint8_t pixels[kViewWidth * kViewHeight * 4];
-    RunContext run{&options, 0, pixels};
+    RunContext run{&options, 0, pixels, SceneStartup, 0.0};
     RunOptions ro;
     ro.paced = options.realtime;
     ro.beforeFrame = BeforeFrame;
@@ -98,13 +139,16 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
     *exitCode = 2;
     const char* usage =
         "usage: zorbat-harness --frames N [--dir DIR] [--seed S] [--script FILE]\n"
-        "                      [--screenshot F:FILE.png]... [--state F:FILE.json]... [--realtime]\n";
+        "                      [--screenshot F:FILE.png]... [--state F:FILE.json]... [--realtime]\n"
+        "                      [--timings]\n";
     bool haveFrames = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
         if (a == "--realtime") {
             out->realtime = true;
+        } else if (a == "--timings") {
+            out->timings = true;
         } else if (a == "--frames" && hasValue) {
             char* end = nullptr;
             const long n = std::strtol(argv[++i], &end, 10);

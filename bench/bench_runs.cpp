@@ -1,0 +1,238 @@
+// Figures of whole runs of the real game, each in a fresh process of
+// zorbat-harness that reports every frame's times and resident memory
+// (--timings): the time from launching the process to its first title frame,
+// the loading frame with all its loads, and a minute of real-time play for
+// memory and frame pacing.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FrameTime {
+    int frame, scene;
+    double start, end;  // monotonic ms
+    long rssKb;
+};
+
+struct Run {
+    bool ok = false;
+    std::string why;
+    double launched = 0.0;  // monotonic ms just before the process was started
+    std::vector<FrameTime> frames;
+};
+
+constexpr int kSceneTitle = 2, kScenePlay = 7;
+
+double MonotonicMs() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// A scratch copy of the game's data for one run: the read-only parts linked,
+// the stage and score files copied, so runs never touch the build's own.
+std::string Workspace(const char* script) {
+    const fs::path data = fs::path(ZORBAT_BINARY_DIR) / "data";
+    if (!fs::exists(data / "images" / "images.arx")) return "";
+    char tmpl[] = "/tmp/zorbat-bench-XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) return "";
+    const fs::path dir = tmpl;
+    std::error_code e;
+    fs::create_directories(dir / "data", e);
+    for (const auto& entry : fs::directory_iterator(data, e)) {
+        if (entry.path().filename() == "bin") {
+            fs::copy(entry.path(), dir / "data" / "bin", fs::copy_options::recursive, e);
+            fs::remove(dir / "data" / "bin" / "hiscore.pxd", e);
+        } else {
+            fs::create_directory_symlink(entry.path(), dir / "data" / entry.path().filename(), e);
+        }
+    }
+    std::ofstream(dir / "script.txt") << script;
+    return dir.string();
+}
+
+Run LaunchHarness(int frames, bool realtime, const char* script) {
+    Run run;
+    const std::string dir = Workspace(script);
+    if (dir.empty()) {
+        run.why = "no game data in the build directory";
+        return run;
+    }
+    const std::string cmd = std::string("exec ") + ZORBAT_BINARY_DIR + "/zorbat-harness --frames " +
+                            std::to_string(frames) + (realtime ? " --realtime" : "") +
+                            " --timings --script " + dir + "/script.txt --dir " + dir + " 2>/dev/null";
+    run.launched = MonotonicMs();
+    FILE* p = popen(cmd.c_str(), "r");
+    if (p == nullptr) {
+        run.why = "cannot start zorbat-harness";
+        return run;
+    }
+    char line[256];
+    while (std::fgets(line, sizeof line, p)) {
+        FrameTime f{};
+        if (std::sscanf(line, "frame %d scene %d start %lf end %lf rss %ld", &f.frame, &f.scene,
+                        &f.start, &f.end, &f.rssKb) == 5) {
+            run.frames.push_back(f);
+        }
+    }
+    const int status = pclose(p);
+    std::error_code e;
+    fs::remove_all(dir, e);
+    run.ok = status == 0 && static_cast<int>(run.frames.size()) == frames;
+    if (!run.ok)
+        run.why = "zorbat-harness stopped after " + std::to_string(run.frames.size()) + " of " +
+                  std::to_string(frames) + " frames (status " + std::to_string(status) + ")";
+    return run;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Frame 1 starts the game, 2 to 52 are the loading scene (its first frame
+// does every load), 53 is the first title frame.
+constexpr int kFirstTitleFrame = 53;
+
+// Launch to the end of the first title frame, paced in real time as the game
+// runs; the median of three launches.
+void StartToTitle(benchmark::State& state) {
+    for (auto _ : state) {
+        std::vector<double> times;
+        for (int i = 0; i < 3; ++i) {
+            const Run run = LaunchHarness(kFirstTitleFrame, true, "");
+            if (!run.ok) {
+                state.SkipWithError(run.why.c_str());
+                return;
+            }
+            for (const FrameTime& f : run.frames) {
+                if (f.scene == kSceneTitle) {
+                    times.push_back(f.end - run.launched);
+                    break;
+                }
+            }
+        }
+        if (times.size() != 3) {
+            state.SkipWithError("no title frame");
+            return;
+        }
+        state.SetIterationTime(Median(times) / 1e3);
+    }
+}
+BENCHMARK(StartToTitle)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The loading scene's first frame, unpaced: drawing the picture and every load.
+void LoadingFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        std::vector<double> times;
+        for (int i = 0; i < 3; ++i) {
+            const Run run = LaunchHarness(3, false, "");
+            if (!run.ok) {
+                state.SkipWithError(run.why.c_str());
+                return;
+            }
+            if (run.frames[1].scene != 1) {
+                state.SkipWithError("frame 2 is not the loading scene");
+                return;
+            }
+            times.push_back(run.frames[1].end - run.frames[1].start);
+        }
+        state.SetIterationTime(Median(times) / 1e3);
+    }
+}
+BENCHMARK(LoadingFrame)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A minute of stage 3 (the most enemies) in real time: from the title to
+// the stage, then flying with thrust, both weapons held and turns left and
+// right, while the enemies fire back.
+constexpr int kPlaySeconds = 60;
+const char* const kPlayScript =
+    "80 tap RETURN\n82 tap DOWN\n84 tap DOWN\n86 tap SPACE\n"
+    "250 down W\n250 button 0 down\n250 button 1 down\n"
+    "268 down SHIFT\n280 up SHIFT\n"
+    "330 mouse 60 0\n600 mouse -120 0\n900 mouse 90 10\n1200 mouse -60 -10\n"
+    "1500 mouse 120 0\n1800 mouse -90 0\n2100 mouse 60 5\n2400 mouse -120 -5\n"
+    "2700 mouse 90 0\n3000 mouse -60 0\n3300 mouse 120 0\n3600 mouse -90 0\n";
+
+struct PlayMinute {
+    Run run;
+    std::vector<double> intervals;  // ms between the ends of successive frames
+    double residentMb = 0.0;        // the most while playing
+    int playFrames = 0;
+};
+
+const PlayMinute& PlayedMinute() {
+    static PlayMinute m;
+    static bool done = false;
+    if (done) return m;
+    done = true;
+    // Play starts near frame 300; 60 s at 16 ms a frame is 3750 frames.
+    m.run = LaunchHarness(300 + kPlaySeconds * 1000 / 16 + 100, true, kPlayScript);
+    if (!m.run.ok) return m;
+    size_t first = 0;
+    while (first < m.run.frames.size() && m.run.frames[first].scene != kScenePlay) ++first;
+    if (first == m.run.frames.size()) {
+        m.run.ok = false;
+        m.run.why = "the run never reached play";
+        return m;
+    }
+    const double until = m.run.frames[first].end + kPlaySeconds * 1000.0;
+    for (size_t i = first; i < m.run.frames.size(); ++i) {
+        const FrameTime& f = m.run.frames[i];
+        if (f.end > until) break;
+        if (i > first) m.intervals.push_back(f.end - m.run.frames[i - 1].end);
+        if (f.scene == kScenePlay) {
+            ++m.playFrames;
+            m.residentMb = std::max(m.residentMb, static_cast<double>(f.rssKb) / 1024.0);
+        }
+    }
+    return m;
+}
+
+void ResidentWhilePlaying(benchmark::State& state) {
+    const PlayMinute& m = PlayedMinute();
+    for (auto _ : state) {
+        if (!m.run.ok) {
+            state.SkipWithError(m.run.why.c_str());
+            return;
+        }
+    }
+    state.counters["MB"] = m.residentMb;
+    state.counters["play_frames"] = m.playFrames;
+}
+BENCHMARK(ResidentWhilePlaying)->Iterations(1);
+
+// Intervals at the 99th percentile and the longest, from the first play frame on.
+void FramePacing(benchmark::State& state, bool longest) {
+    const PlayMinute& m = PlayedMinute();
+    for (auto _ : state) {
+        if (!m.run.ok || m.intervals.empty()) {
+            state.SkipWithError(m.run.ok ? "no intervals" : m.run.why.c_str());
+            return;
+        }
+        std::vector<double> v = m.intervals;
+        std::sort(v.begin(), v.end());
+        const size_t at = longest ? v.size() - 1
+                                  : static_cast<size_t>(std::ceil(0.99 * static_cast<double>(v.size()))) - 1;
+        state.SetIterationTime(v[at] / 1e3);
+    }
+    state.counters["intervals"] = static_cast<double>(m.intervals.size());
+}
+BENCHMARK_CAPTURE(FramePacing, p99_interval, false)
+    ->Name("FramePacing/p99_interval")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FramePacing, max_interval, true)
+    ->Name("FramePacing/max_interval")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
