@@ -16,10 +16,6 @@
 #include "shell/scenes.h"
 #include "shell/state_dump.h"
 
-// Stand-ins until the render device is linked in.
-__attribute__((weak)) bool RdReadLastFrame(uint8_t*) { return false; }
-__attribute__((weak)) void RdCaptureNextPresent() {}
-
 namespace {
 
 struct RunContext {
