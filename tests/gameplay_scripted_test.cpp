@@ -3,6 +3,7 @@
 // and the numbers the craft and the enemies must show are read back from the
 // harness's state dumps, frame by frame.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -41,7 +42,8 @@ protected:
         if (!fs::exists(data / "images" / "images.arx") || !fs::exists(data / "xfiles" / "xfiles.arx"))
             GTEST_SKIP() << "the game data is not built";
         dir_ = fs::temp_directory_path() /
-               ("zorbat_scripted_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("zorbat_scripted_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                "_" + std::to_string(getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "data" / "bin");
         // Everything but the stage files comes from the built data.

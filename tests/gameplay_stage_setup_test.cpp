@@ -34,7 +34,8 @@ protected:
         for (Collider& c : StageObjectColliders) c = Collider{};
         dir_ = std::filesystem::temp_directory_path() /
                ("zorbat_stage_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(getpid()));
         std::filesystem::create_directories(dir_);
         SetMessageBoxesEnabled(false);
     }

@@ -2,7 +2,10 @@
 // its command line behaves as documented.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,6 +18,13 @@
 using run_util::Slurp;
 
 namespace {
+
+// A folder of this process's own, so that runs side by side never share files.
+std::string PrivateDir() {
+    const std::string dir = testing::TempDir() + "zorbat-harness-test-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    return dir;
+}
 
 struct Trace {
     int enterPressed[16] = {};
@@ -71,7 +81,7 @@ std::string RunCli(const std::string& args) {
 }
 
 TEST(HarnessCommandLine, StateDumpAfterStartUpIsInTheLoadingScene) {
-    const std::string dir = testing::TempDir();
+    const std::string dir = PrivateDir();
     const std::string json = dir + "/s.json";
     std::remove(json.c_str());
     EXPECT_EQ(RunCli("--frames 1 --dir " + dir + " --state 1:" + json).substr(0, 2), "0|");
@@ -113,7 +123,7 @@ TEST(HarnessCommandLine, TimingsLineForEveryFrame) {
 }
 
 TEST(HarnessCommandLine, EscapeEndsTheRunBeforeTheNextFrame) {
-    const std::string dir = testing::TempDir();
+    const std::string dir = PrivateDir();
     std::ofstream(dir + "/esc.txt") << "# quit on the third frame\n3 down ESCAPE\n";
     const std::string a = dir + "/a.json", b = dir + "/b.json";
     std::remove(a.c_str());
@@ -128,7 +138,7 @@ TEST(HarnessCommandLine, EscapeEndsTheRunBeforeTheNextFrame) {
 }
 
 TEST(HarnessCommandLine, MalformedScriptLinesExitTwoWithTheirLineNumber) {
-    const std::string dir = testing::TempDir();
+    const std::string dir = PrivateDir();
     std::ofstream(dir + "/bad.txt") << "1 down A\n\n3 tap F13\n";
     std::string out = RunCli("--frames 3 --script " + dir + "/bad.txt");
     EXPECT_EQ(out.substr(0, 2), "2|") << out;

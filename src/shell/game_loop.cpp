@@ -16,11 +16,9 @@
 int SceneId = SceneStartup;
 int WindowActive = 0;
 
-// The shadow's off-screen target, created at start-up and released at tear-down.
-// The world renderer owns the definition; this weak one only stands in while
-// the world renderer is not linked (tools and tests without it).
+// The shadow's off-screen target (owned by the world renderer), created at
+// start-up and released at tear-down.
 extern RenderTarget ShadowTarget;
-__attribute__((weak)) RenderTarget ShadowTarget;
 
 namespace {
 

@@ -20,12 +20,6 @@
 #include "shell/scenes.h"
 #include "shell/state_dump.h"
 
-// Stand-ins until the render device is linked in.
-__attribute__((weak)) bool RdReadLastFrame(uint8_t*) { return false; }
-__attribute__((weak)) void RdCaptureNextPresent() {}
-__attribute__((weak)) RdStats RdGetStats() { return RdStats{}; }
-__attribute__((weak)) void RdResetStats() {}
-
 namespace {
 
 struct RunContext {

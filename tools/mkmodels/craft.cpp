@@ -13,7 +13,7 @@
 
 namespace mdl {
 namespace {
-Material Mat(float r, float g, float b, float power = 16, float spec = 0.2f) { return {r, g, b, 1.0f, "", power, spec}; }
+Material Mat(float r, float g, float b, float power = 16, float specular = 0.2f) { return {r, g, b, 1.0f, "", power, specular}; }
 
 std::vector<std::pair<float, float>> SphereProfile(float radius, int steps, float y0 = 0) {
     std::vector<std::pair<float, float>> p;

@@ -274,7 +274,7 @@ bool Model::WriteX(const std::string& path) const {
         // passes a factor of 0 (the player's beam, which is drawn from its texture).
         std::fprintf(f, "\n  Material {\n   %s;%s;%s;%s;;\n   %s;\n   %s;%s;%s;;\n   %s;%s;%s;;\n",
                      F(m.r).c_str(), F(m.g).c_str(), F(m.b).c_str(), F(m.a).c_str(), F(m.power).c_str(),
-                     F(m.spec).c_str(), F(m.spec).c_str(), F(m.spec).c_str(), F(m.r * 0.5f).c_str(),
+                     F(m.specular).c_str(), F(m.specular).c_str(), F(m.specular).c_str(), F(m.r * 0.5f).c_str(),
                      F(m.g * 0.5f).c_str(), F(m.b * 0.5f).c_str());
         if (!m.texture.empty()) std::fprintf(f, "   TextureFilename {\n    \"%s\";\n   }\n", m.texture.c_str());
         std::fprintf(f, "  }\n");

@@ -25,7 +25,7 @@ struct Material {
     float r, g, b, a = 1.0f;
     std::string texture;  // file name, empty for none
     float power = 16.0f;
-    float spec = 0.2f;
+    float specular = 0.2f;
 };
 
 // Placement of a part: scale, then roll, pitch, yaw (degrees, as the game
