@@ -170,6 +170,7 @@ bool RdCreate() {
     rdgl::ApplyFrontFace();
     rdgl::ApplyCull();
     glDisable(GL_BLEND);
+    g.blendOn = false;
     glBlendFunc(GL_ONE, GL_ZERO);
     rdgl::ApplyViewport();
     g.created = true;
@@ -296,13 +297,11 @@ void RdSetSpecularEnable(bool on) {
     g.specular = on;
 }
 
+// GL_BLEND itself is set per draw (see ApplyBlend).
 void RdSetAlphaBlend(bool on) {
     if (on == g.blend) return;
     rdgl::FlushQuads();
     g.blend = on;
-    if (!g.created) return;
-    if (on) glEnable(GL_BLEND);
-    else glDisable(GL_BLEND);
 }
 
 void RdSetBlend(int src, int dst) {

@@ -1,6 +1,7 @@
 // Draws: choosing and feeding the program, the queued quads and the meshes
 // with their view-volume test.
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/render_gl_internal.h"
@@ -82,9 +83,36 @@ void SendColour(GLfloat* out, const Color4& c) {
     out[3] = c.a;
 }
 
+// Whether every fragment's alpha is exactly 1: both alpha factors are 1, an
+// opaque texture, or a diffuse alpha that is 1 at every vertex (the
+// material's, or vertex colours all opaque, or the generic white).
+bool AlphaIsOne(int sources, bool screen, bool vertexColour, bool opaqueVertices) {
+    for (int shift = 4; shift <= 6; shift += 2) {
+        const int src = (sources >> shift) & 3;
+        if (src == kSrcTexture && !(g.texture && g.texture->opaque)) return false;
+        if (src == kSrcDiffuse) {
+            const bool fromMaterial = !screen && g.lighting && !vertexColour;
+            if (fromMaterial ? g.material.diffuse.a != 1.0f : !opaqueVertices) return false;
+        }
+    }
+    return true;
+}
+
+// Source-alpha blending of a fragment whose alpha is exactly 1 writes that
+// fragment's colour unchanged, so such draws go without it.
+void ApplyBlend(bool alphaOne) {
+    const bool on = g.blend && !(g.culling && alphaOne && g.blendSrc == RD_BLEND_SRCALPHA &&
+                                 g.blendDst == RD_BLEND_INVSRCALPHA);
+    if (on == g.blendOn) return;
+    if (on) glEnable(GL_BLEND);
+    else glDisable(GL_BLEND);
+    g.blendOn = on;
+}
+
 // Selects the program for the current states and sends it whatever it has
-// not seen yet; null when the program cannot be built.
-Program* PrepareDraw(bool screen, bool vertexColour) {
+// not seen yet; null when the program cannot be built. opaqueVertices: every
+// vertex colour the draw uses has an alpha of 255 (or there are none).
+Program* PrepareDraw(bool screen, bool vertexColour, bool opaqueVertices) {
     uint32_t key;
     if (screen) {
         key = kKindScreen;
@@ -94,7 +122,15 @@ Program* PrepareDraw(bool screen, bool vertexColour) {
         key = kKindLit | (vertexColour ? kVertexColour : 0u) |
               (g.lightEnabled ? kLightOn | (g.specular ? kSpecular : 0u) : 0u);
     }
-    const int sources = StageSources();
+    int sources = StageSources();
+    if (key == kKindWorld && !vertexColour && g.culling) {
+        // Unlit and without vertex colours, the diffuse colour is the generic
+        // white at every vertex: a factor of 1, left out (the floor, which
+        // covers most of the screen, is drawn so).
+        for (int shift = 0; shift <= 6; shift += 2) {
+            if (((sources >> shift) & 3) == kSrcDiffuse) sources &= ~(3 << shift);
+        }
+    }
     key |= static_cast<uint32_t>(sources) << kSourcesShift;
     Program* p = g.current;
     if (p == nullptr || p->key != key) {
@@ -149,6 +185,7 @@ Program* PrepareDraw(bool screen, bool vertexColour) {
         glUniform3fv(p->light, 4, l);
         p->lightSent = g.lightVersion;
     }
+    ApplyBlend(AlphaIsOne(sources, screen, vertexColour, opaqueVertices));
     const bool textured = (sources & 0xAA) != 0;  // a source of 2 has its high bit set
     if (textured && g.texture && g.boundTexture != g.texture->name) {
         glBindTexture(GL_TEXTURE_2D, g.texture->name);
@@ -238,9 +275,16 @@ void FlushQuads() {
     g.pendingCount = 0;
     g.pendingKind = -1;
     if (n == 0 || !g.created) return;
-    Program* p = PrepareDraw(kind == 0, true);
-    if (p == nullptr) return;
     const GLsizei stride = kind == 0 ? sizeof(ScreenVertex) : sizeof(WorldVertex);
+    const size_t colourAt = kind == 0 ? offsetof(ScreenVertex, diffuse) : offsetof(WorldVertex, diffuse);
+    bool opaque = true;
+    for (int i = 0; opaque && i < 4 * n; ++i) {
+        uint32_t argb;
+        std::memcpy(&argb, g.pending + static_cast<size_t>(i) * stride + colourAt, 4);
+        opaque = (argb >> 24) == 0xFF;
+    }
+    Program* p = PrepareDraw(kind == 0, true, opaque);
+    if (p == nullptr) return;
     BindVao(kind == 0 ? g.screenVao : g.worldVao);
     glBindBuffer(GL_ARRAY_BUFFER, kind == 0 ? g.screenVbo : g.worldVbo);
     int& next = kind == 0 ? g.screenNext : g.worldNext;
@@ -306,7 +350,10 @@ void RdDrawMesh(RdMesh* mesh, int firstIndex, int indexCount) {
         ++g.stats.meshesCulled;
         return;
     }
-    if (rdgl::PrepareDraw(false, mesh->hasVertexColours) == nullptr) return;
+    if (rdgl::PrepareDraw(false, mesh->hasVertexColours,
+                          !mesh->hasVertexColours || mesh->opaqueColours) == nullptr) {
+        return;
+    }
     rdgl::BindVao(mesh->vao);
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(static_cast<intptr_t>(firstIndex) * 4));

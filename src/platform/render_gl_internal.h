@@ -10,6 +10,10 @@
 //   program last received them;
 // - meshes whose bounding box lies wholly outside the view volume are not
 //   sent at all (they could not have drawn a pixel);
+// - a draw whose every fragment has an alpha of exactly 1 is drawn without
+//   the usual source-alpha blend, which would only give back its own colour
+//   (the blend's read of the frame is most of a software renderer's cost
+//   for such a pixel);
 // - quads drawn one after another with nothing changed in between are
 //   queued and drawn by one call, in the same order and with the same
 //   triangles, so the pixels are exactly those of drawing them one by one;
@@ -26,12 +30,14 @@
 struct RdTexture {
     GLuint name;
     int width, height;
+    bool opaque;  // every texel's alpha is 255 (render targets: unknown, so no)
 };
 
 struct RdMesh {
     GLuint vao, vbo, ibo;
     int indexCount;
     bool hasVertexColours;
+    bool opaqueColours;                // every vertex colour's alpha is 255
     float boundsMin[3], boundsMax[3];  // of every vertex, for view-volume culling
 };
 
@@ -118,6 +124,7 @@ struct Device {
     float normalMat[9]{};
 
     // What GL currently holds.
+    bool blendOn = false;  // GL_BLEND as last set (the requested state is `blend`)
     GLuint boundTexture = 0;
     GLuint boundVao = 0;
     bool frontCcw = true;

@@ -8,7 +8,10 @@ using rdgl::g;
 
 RdTexture* RdCreateTexture(int width, int height, const uint8_t* rgba) {
     if (!g.created || width <= 0 || height <= 0 || width > 8192 || height > 8192) return nullptr;
-    RdTexture* t = new RdTexture{0, width, height};
+    bool opaque = rgba != nullptr;
+    const size_t texels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; opaque && i < texels; ++i) opaque = rgba[i * 4 + 3] == 255;
+    RdTexture* t = new RdTexture{0, width, height, opaque};
     glGenTextures(1, &t->name);
     glBindTexture(GL_TEXTURE_2D, t->name);
     g.boundTexture = t->name;
@@ -41,7 +44,9 @@ RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t
             return nullptr;
         }
     }
-    RdMesh* m = new RdMesh{0, 0, 0, indexCount, hasVertexColours, {}, {}};
+    bool opaqueColours = true;
+    for (int i = 0; opaqueColours && i < vertexCount; ++i) opaqueColours = (vertices[i].diffuse >> 24) == 0xFF;
+    RdMesh* m = new RdMesh{0, 0, 0, indexCount, hasVertexColours, opaqueColours, {}, {}};
     for (int k = 0; k < 3; ++k) {
         m->boundsMin[k] = (&vertices[0].x)[k];
         m->boundsMax[k] = (&vertices[0].x)[k];
