@@ -234,6 +234,34 @@ TEST_F(SoundMusic, NoSoundfontMeansSilentMusic) {
     EXPECT_EQ(NoteOns().size(), 5u);  // the sequencer still runs
 }
 
+// A font that can be read but not loaded: the open (which loads on a thread
+// of its own) still says music is coming, the synthesizer then has none, the
+// reason names the file, and the sequencer runs silently as with no font.
+TEST_F(SoundMusic, UnloadableSoundfontMeansSilentMusic) {
+    const std::string bad = WriteTemp("bad.sf2", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'});
+    const char* fonts[] = {bad.c_str()};
+    EXPECT_TRUE(SynthOpen(kRate, fonts, 1));
+    EXPECT_FALSE(SynthHasSoundfont());
+    EXPECT_NE(std::string(SynthLastError()).find(bad), std::string::npos) << SynthLastError();
+    ASSERT_EQ(LoadMusic(WriteTemp("loop.mid", LoopTune()).c_str(), 0), 1);
+    PlayMusic(0, 1);
+    std::vector<float> out = Render(30000);
+    EXPECT_EQ(out, std::vector<float>(out.size(), 0.0f));
+    EXPECT_EQ(NoteOns().size(), 5u);
+}
+
+// Music stored right after the open, while the font may still be loading,
+// plays: storing waits for the synthesizer.
+TEST_F(SoundMusic, SongStoredWhileTheFontLoadsPlays) {
+    AudioOpenOffline(kRate);
+    if (!SynthOpen(kRate, kDefaultSoundfonts, kDefaultSoundfontCount)) GTEST_SKIP() << "no soundfont installed";
+    ASSERT_EQ(LoadMusic(WriteTemp("loop.mid", LoopTune()).c_str(), 0), 1);
+    ASSERT_TRUE(SynthHasSoundfont());
+    PlayMusic(0, 1);
+    std::vector<float> out = Render(9000);
+    EXPECT_GT(Rms(out, 1000, 8000), 1e-3);
+}
+
 TEST_F(SoundMusic, SoundfontLoopHasNoSilentStretch) {
     if (!OpenWithSoundfont()) GTEST_SKIP() << "no soundfont installed";
     ASSERT_EQ(LoadMusic(WriteTemp("loop.mid", LoopTune()).c_str(), 0), 1);

@@ -2,17 +2,28 @@
 #include <climits>
 
 #include "formats/archive.h"
+#include "graphics/image_prefetch.h"
 #include "graphics/sprite.h"
+#include "platform/image.h"
 
 int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** slot) {
-    uint8_t* bytes = nullptr;
-    uint32_t size = 0;
-    if (!ReadArchiveEntry(archivePath, name, &bytes, &size)) {
-        ShowMissingEntryMessage("画像\"%s\"が見つかりませんでした", name);
-        return 0;
+    Texture* texture = nullptr;
+    int w = 0, h = 0;
+    uint8_t* rgba = nullptr;
+    if (TakePrefetchedImage(archivePath, name, &w, &h, &rgba)) {
+        // Decoded ahead on the prefetch thread: only the upload is left.
+        texture = CreateTextureFromPixels(w, h, rgba);
+        FreeImage(rgba);
+    } else {
+        uint8_t* bytes = nullptr;
+        uint32_t size = 0;
+        if (!ReadArchiveEntry(archivePath, name, &bytes, &size)) {
+            ShowMissingEntryMessage("画像\"%s\"が見つかりませんでした", name);
+            return 0;
+        }
+        texture = size <= uint32_t(INT_MAX) ? CreateTextureFromMemory(bytes, int(size)) : nullptr;
+        delete[] bytes;
     }
-    Texture* texture = size <= uint32_t(INT_MAX) ? CreateTextureFromMemory(bytes, int(size)) : nullptr;
-    delete[] bytes;
     // A refused image shows no message; the slot keeps what it had (nothing, at load).
     if (!texture) return 0;
     if (*slot && *slot != texture) ReleaseTexture(*slot);

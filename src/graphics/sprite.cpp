@@ -36,14 +36,19 @@ bool g_worldErrorShown = false;
 
 }  // namespace
 
+Texture* CreateTextureFromPixels(int width, int height, const uint8_t* rgba) {
+    RdTexture* handle = RdCreateTexture(width, height, rgba);
+    if (handle == nullptr) return nullptr;
+    return new Texture{handle, width, height};
+}
+
 Texture* CreateTextureFromMemory(const uint8_t* bytes, int size) {
     int w = 0, h = 0;
     uint8_t* rgba = nullptr;
     if (!DecodeImage(bytes, size, &w, &h, &rgba)) return nullptr;
-    RdTexture* handle = RdCreateTexture(w, h, rgba);
+    Texture* texture = CreateTextureFromPixels(w, h, rgba);
     FreeImage(rgba);
-    if (handle == nullptr) return nullptr;
-    return new Texture{handle, w, h};
+    return texture;
 }
 
 Texture* CreateTextureFromFile(const char* path) {

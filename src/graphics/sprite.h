@@ -17,6 +17,8 @@ extern Texture* TextureTable[kTextureSlots];
 // Decodes PNG or BMP bytes into a texture; null when the image is refused.
 Texture* CreateTextureFromMemory(const uint8_t* bytes, int size);
 Texture* CreateTextureFromFile(const char* path);
+// A texture of decoded RGBA8 pixels (rows top to bottom); null when refused.
+Texture* CreateTextureFromPixels(int width, int height, const uint8_t* rgba);
 void ReleaseTexture(Texture* t);
 
 // c >= 1 -> 255; c <= 0 -> 0; otherwise (int)(c * 255 + 0.5).

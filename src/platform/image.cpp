@@ -18,7 +18,8 @@
 
 namespace {
 
-const char* g_error = "";
+// Per thread: the game decodes on more than one (see graphics/image_prefetch.h).
+thread_local const char* g_error = "";
 
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 

@@ -346,9 +346,18 @@ void RdDrawMesh(RdMesh* mesh, int firstIndex, int indexCount) {
     }
     rdgl::FlushQuads();
     ++g.stats.meshDraws;
-    if (g.culling && rdgl::BoxOutsideView(mesh->boundsMin, mesh->boundsMax)) {
-        ++g.stats.meshesCulled;
-        return;
+    if (g.culling) {
+        // The subsets of one mesh come one after another under one transform:
+        // the answer for the first serves them all.
+        if (g.cullMesh != mesh || g.cullVersion != g.xfVersion) {
+            g.cullMesh = mesh;
+            g.cullVersion = g.xfVersion;
+            g.cullOutside = rdgl::BoxOutsideView(mesh->boundsMin, mesh->boundsMax);
+        }
+        if (g.cullOutside) {
+            ++g.stats.meshesCulled;
+            return;
+        }
     }
     if (rdgl::PrepareDraw(false, mesh->hasVertexColours,
                           !mesh->hasVertexColours || mesh->opaqueColours) == nullptr) {

@@ -118,6 +118,10 @@ struct Device {
 
     // Versions of the state programs receive; each change counts up.
     uint32_t xfVersion = 1, materialVersion = 1, lightVersion = 1, frameVersion = 1;
+    // The last view-volume test: which mesh under which transform version.
+    const RdMesh* cullMesh = nullptr;
+    uint32_t cullVersion = 0;
+    bool cullOutside = false;
     // World * view and its normal matrix, made once per transform version.
     uint32_t derivedVersion = 0;
     Matrix worldView{};

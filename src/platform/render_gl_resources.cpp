@@ -86,6 +86,7 @@ RdMesh* RdCreateMesh(const MeshVertex* vertices, int vertexCount, const uint32_t
 
 void RdReleaseMesh(RdMesh* mesh) {
     if (mesh == nullptr) return;
+    if (g.cullMesh == mesh) g.cullMesh = nullptr;  // a new mesh may come at this address
     if (g.created) {
         if (g.boundVao == mesh->vao) rdgl::BindVao(0);
         glDeleteVertexArrays(1, &mesh->vao);

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 // TimGM6mb first: measured with our three stage tunes it costs about 13 MB
 // and 10 ms to load them, where FluidR3 (the richer sound) costs about 58 MB
@@ -233,18 +235,31 @@ void PinInstruments(const MidiSong& song) {
 }
 }  // namespace
 
-bool SynthOpen(int rate, const char* const* soundfonts, int count) {
-    SynthClose();
-    g_error.clear();
-    // Only errors reach stderr; the loader's warnings are noise here.
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+namespace {
 
+// Loading a soundfont takes tens of milliseconds, enough to hold up the
+// start of the game by a visible moment; it is done on a thread of its own,
+// started by SynthOpen. Everything on the game thread that needs the
+// synthesizer waits for that thread first (FinishLoading); the audio thread
+// never waits: until the synthesizer is published under AudioLock it renders
+// silence, as it does with no soundfont at all.
+struct Loader {
+    std::thread thread;
+    void Join() {
+        if (thread.joinable()) thread.join();
+    }
+    ~Loader() { Join(); }  // a process that never closes the synth still ends cleanly
+};
+Loader g_loader;
+
+void FinishLoading() { g_loader.Join(); }
+
+void LoadSynth(int rate, std::vector<std::string> fonts) {
     fluid_settings_t* settings = new_fluid_settings();
     fluid_synth_t* synth = nullptr;
     int font = -1;
     std::string path;
+    std::string error;
     if (settings) {
         fluid_settings_setnum(settings, "synth.sample-rate", double(rate));
         // Samples load per instrument as tunes are stored (PinInstruments):
@@ -258,17 +273,17 @@ bool SynthOpen(int rate, const char* const* soundfonts, int count) {
         synth = new_fluid_synth(settings);
     }
     if (!synth) {
-        g_error = "the synthesizer could not be created";
+        error = "the synthesizer could not be created";
     } else {
-        for (int i = 0; i < count && font < 0; ++i) {
-            if (!soundfonts[i] || !FileReadable(soundfonts[i])) continue;
-            font = fluid_synth_sfload(synth, soundfonts[i], 1);
-            if (font >= 0) path = soundfonts[i];
+        for (size_t i = 0; i < fonts.size() && font < 0; ++i) {
+            if (!FileReadable(fonts[i].c_str())) continue;
+            font = fluid_synth_sfload(synth, fonts[i].c_str(), 1);
+            if (font >= 0) path = fonts[i];
         }
         if (font < 0) {
-            g_error = "no General MIDI soundfont found (looked for ";
-            for (int i = 0; i < count; ++i) g_error += std::string(i ? ", " : "") + (soundfonts[i] ? soundfonts[i] : "");
-            g_error += ")";
+            error = "no General MIDI soundfont would load (tried ";
+            for (size_t i = 0; i < fonts.size(); ++i) error += (i ? ", " : "") + fonts[i];
+            error += ")";
             delete_fluid_synth(synth);
             synth = nullptr;
         }
@@ -284,12 +299,40 @@ bool SynthOpen(int rate, const char* const* soundfonts, int count) {
         fluid_synth_set_gain(synth, g_gain.load());
         ReadChannelDefaults(synth);
     }
-
+    if (!error.empty()) g_error = error;  // read on the game thread only after the join
     AudioLock();
     g_settings = settings;
     g_synth = synth;
     g_soundfont = font;
     g_soundfontPath = path;
+    AudioUnlock();
+}
+
+}  // namespace
+
+bool SynthOpen(int rate, const char* const* soundfonts, int count) {
+    SynthClose();
+    g_error.clear();
+    // Only errors reach stderr; the loader's warnings are noise here.
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+
+    std::vector<std::string> fonts;
+    for (int i = 0; i < count; ++i) {
+        if (soundfonts[i] && FileReadable(soundfonts[i])) fonts.push_back(soundfonts[i]);
+    }
+    if (fonts.empty()) {
+        g_error = "no General MIDI soundfont found (looked for ";
+        for (int i = 0; i < count; ++i) g_error += std::string(i ? ", " : "") + (soundfonts[i] ? soundfonts[i] : "");
+        g_error += ")";
+    }
+
+    AudioLock();
+    g_settings = nullptr;
+    g_synth = nullptr;
+    g_soundfont = -1;
+    g_soundfontPath.clear();
     g_rate = rate;
     g_seq = Sequencer{};
     LockRequests();
@@ -297,10 +340,13 @@ bool SynthOpen(int rate, const char* const* soundfonts, int count) {
     UnlockRequests();
     g_open = true;
     AudioUnlock();
-    return synth != nullptr;
+    const bool found = !fonts.empty();
+    if (found) g_loader.thread = std::thread(LoadSynth, rate, std::move(fonts));
+    return found;
 }
 
 void SynthClose() {
+    FinishLoading();
     if (!g_open) return;
     MidiSong old[kSynthSongSlots];
     AudioLock();
@@ -319,12 +365,22 @@ void SynthClose() {
 }
 
 bool SynthIsOpen() { return g_open; }
-bool SynthHasSoundfont() { return g_synth != nullptr; }
-const char* SynthSoundfontPath() { return g_soundfontPath.c_str(); }
-const char* SynthLastError() { return g_error.c_str(); }
+bool SynthHasSoundfont() {
+    FinishLoading();
+    return g_synth != nullptr;
+}
+const char* SynthSoundfontPath() {
+    FinishLoading();
+    return g_soundfontPath.c_str();
+}
+const char* SynthLastError() {
+    FinishLoading();
+    return g_error.c_str();
+}
 
 void SynthStoreSong(int slot, MidiSong&& song) {
     if (!g_open || slot < 0 || slot >= kSynthSongSlots) return;
+    FinishLoading();  // the instruments are pinned in the loaded font
     MidiAssignFrames(&song, g_rate);
     PinInstruments(song);
     MidiSong old;
@@ -399,6 +455,9 @@ void SynthSetEventTap(SynthEventTap tap, void* user) {
     g_tap.store(tap, std::memory_order_release);
 }
 
-int SynthActiveVoices() { return g_synth ? fluid_synth_get_active_voice_count(g_synth) : 0; }
+int SynthActiveVoices() {
+    FinishLoading();
+    return g_synth ? fluid_synth_get_active_voice_count(g_synth) : 0;
+}
 
 float SynthCurrentGain() { return g_gain.load(); }

@@ -13,9 +13,11 @@ constexpr int kSynthSongSlots = 16;
 extern const char* const kDefaultSoundfonts[];
 extern const int kDefaultSoundfontCount;
 
-// Creates the sequencer for output at `rate` and, when one of the soundfonts
-// loads, the synthesizer. Returns true when music will sound; on false the
-// sequencer still runs (silently) and SynthLastError() says why.
+// Creates the sequencer for output at `rate` and starts loading the first
+// readable soundfont into a synthesizer on a thread of its own (music is
+// silent until it is ready; the calls below that need it wait for it).
+// Returns false when no soundfont can be read: the sequencer still runs
+// (silently) and SynthLastError() says why, as it does when none would load.
 bool SynthOpen(int rate, const char* const* soundfonts, int count);
 void SynthClose();
 bool SynthIsOpen();

@@ -4,11 +4,13 @@
 
 #include "game/stage.h"
 #include "graphics/device.h"
+#include "graphics/image_prefetch.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/input.h"
+#include "shell/manifest.h"
 #include "shell/random.h"
 #include "shell/scenes.h"
 #include "sound/sound.h"
@@ -84,6 +86,15 @@ void DispatchScene() {
 }
 
 void StartupScene() {
+    // The images the loading scene loads are decoded on a second thread from
+    // here on, while the device and the sound come up (the loading picture
+    // first: it is shown before the others are loaded).
+    const char* images[kManifestTextureCount];
+    images[0] = kTextureFiles[TexNowLoading];
+    for (int i = 0, n = 1; i < kManifestTextureCount; ++i) {
+        if (i != TexNowLoading) images[n++] = kTextureFiles[i];
+    }
+    PrefetchArchiveImages(kImageArchive, images, kManifestTextureCount);
     for (MeshAsset& m : EnemyMeshes) m = MeshAsset{};
     for (MeshAsset& m : MapMeshes) m = MeshAsset{};
     std::memset(ActorColliders, 0, sizeof ActorColliders);
@@ -100,6 +111,7 @@ void StartupScene() {
 }
 
 void TearDown() {
+    StopPrefetch();
     InputRelease();
     ReleaseTextures();
     ReleaseRenderTarget(&ShadowTarget);
