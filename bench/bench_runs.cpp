@@ -33,7 +33,7 @@ struct Run {
     std::vector<FrameTime> frames;
 };
 
-constexpr int kSceneTitle = 2, kScenePlay = 7;
+constexpr int kSceneTitle = 2, kSceneCountdown = 6, kScenePlay = 7;
 
 double MonotonicMs() {
     timespec t;
@@ -154,45 +154,55 @@ void LoadingFrame(benchmark::State& state) {
 }
 BENCHMARK(LoadingFrame)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// A minute of stage 3 (the most enemies) in real time: from the title to
-// the stage, then flying with thrust, both weapons held and turns left and
-// right, while the enemies fire back.
+// A minute of stage 1 in real time: from the title to the stage, then up
+// to the ceiling, where a scripted craft lives long enough, firing both
+// weapons and turning left and right while the enemies fire back. (Flown
+// lower, in any stage, it is shot down within seconds.)
 constexpr int kPlaySeconds = 60;
 const char* const kPlayScript =
-    "80 tap RETURN\n82 tap DOWN\n84 tap DOWN\n86 tap SPACE\n"
-    "250 down W\n250 button 0 down\n250 button 1 down\n"
-    "268 down SHIFT\n280 up SHIFT\n"
+    "80 tap RETURN\n85 tap SPACE\n"
+    "270 down SPACE\n400 up SPACE\n270 button 0 down\n270 button 1 down\n"
     "330 mouse 60 0\n600 mouse -120 0\n900 mouse 90 10\n1200 mouse -60 -10\n"
     "1500 mouse 120 0\n1800 mouse -90 0\n2100 mouse 60 5\n2400 mouse -120 -5\n"
     "2700 mouse 90 0\n3000 mouse -60 0\n3300 mouse 120 0\n3600 mouse -90 0\n";
 
 struct PlayMinute {
     Run run;
-    std::vector<double> intervals;  // ms between the ends of successive frames
+    std::vector<double> intervals;  // ms between the starts of successive frames
+    std::vector<double> presents;   // ms between their ends (the presents)
     double residentMb = 0.0;        // the most while playing
     int playFrames = 0;
 };
+
+double Percentile99(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[static_cast<size_t>(std::ceil(0.99 * static_cast<double>(v.size()))) - 1];
+}
 
 const PlayMinute& PlayedMinute() {
     static PlayMinute m;
     static bool done = false;
     if (done) return m;
     done = true;
-    // Play starts near frame 300; 60 s at 16 ms a frame is 3750 frames.
-    m.run = LaunchHarness(300 + kPlaySeconds * 1000 / 16 + 100, true, kPlayScript);
+    // The countdown starts near frame 90; 60 s at 16 ms a frame is 3750 frames.
+    m.run = LaunchHarness(90 + kPlaySeconds * 1000 / 16 + 100, true, kPlayScript);
     if (!m.run.ok) return m;
+    // From the stage's first frame on screen (the countdown), after its load.
     size_t first = 0;
-    while (first < m.run.frames.size() && m.run.frames[first].scene != kScenePlay) ++first;
+    while (first < m.run.frames.size() && m.run.frames[first].scene != kSceneCountdown) ++first;
     if (first == m.run.frames.size()) {
         m.run.ok = false;
-        m.run.why = "the run never reached play";
+        m.run.why = "the run never reached the stage";
         return m;
     }
-    const double until = m.run.frames[first].end + kPlaySeconds * 1000.0;
+    const double until = m.run.frames[first].start + kPlaySeconds * 1000.0;
     for (size_t i = first; i < m.run.frames.size(); ++i) {
         const FrameTime& f = m.run.frames[i];
-        if (f.end > until) break;
-        if (i > first) m.intervals.push_back(f.end - m.run.frames[i - 1].end);
+        if (f.start > until) break;
+        if (i > first) {
+            m.intervals.push_back(f.start - m.run.frames[i - 1].start);
+            m.presents.push_back(f.end - m.run.frames[i - 1].end);
+        }
         if (f.scene == kScenePlay) {
             ++m.playFrames;
             m.residentMb = std::max(m.residentMb, static_cast<double>(f.rssKb) / 1024.0);
@@ -214,7 +224,10 @@ void ResidentWhilePlaying(benchmark::State& state) {
 }
 BENCHMARK(ResidentWhilePlaying)->Iterations(1);
 
-// Intervals at the 99th percentile and the longest, from the first play frame on.
+// The game's frame clock over the minute from the stage's first frame (its
+// countdown) on: the interval between the starts of successive frames at the
+// 99th percentile, and the longest. The presents' own intervals (which also vary
+// with each frame's work) are shown beside them.
 void FramePacing(benchmark::State& state, bool longest) {
     const PlayMinute& m = PlayedMinute();
     for (auto _ : state) {
@@ -222,13 +235,13 @@ void FramePacing(benchmark::State& state, bool longest) {
             state.SkipWithError(m.run.ok ? "no intervals" : m.run.why.c_str());
             return;
         }
-        std::vector<double> v = m.intervals;
-        std::sort(v.begin(), v.end());
-        const size_t at = longest ? v.size() - 1
-                                  : static_cast<size_t>(std::ceil(0.99 * static_cast<double>(v.size()))) - 1;
-        state.SetIterationTime(v[at] / 1e3);
+        const double ms = longest ? *std::max_element(m.intervals.begin(), m.intervals.end())
+                                  : Percentile99(m.intervals);
+        state.SetIterationTime(ms / 1e3);
     }
     state.counters["intervals"] = static_cast<double>(m.intervals.size());
+    state.counters["present_ms"] = longest ? *std::max_element(m.presents.begin(), m.presents.end())
+                                           : Percentile99(m.presents);
 }
 BENCHMARK_CAPTURE(FramePacing, p99_interval, false)
     ->Name("FramePacing/p99_interval")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "platform/system.h"
 #include "platform/window.h"
 #include "shell/game_loop.h"
 #include "shell/random.h"
@@ -49,6 +50,31 @@ TEST_F(FrameClockTest, LateFramesAreNeverCaughtUp) {
     EXPECT_EQ(FrameClockDue(), 0);
     g_fakeNow = 1132;
     EXPECT_EQ(FrameClockDue(), 1);
+}
+
+// The real clock: the wait for the next frame ends once the due millisecond
+// has come (never before it), and one already past does not wait at all.
+TEST(FrameClockReal, WaitEndsAtTheDueMillisecond) {
+    SetFrameClockSource(nullptr);
+    SetFramePacing(true);
+    FrameClockStart();
+    const uint32_t due = PlatformMillis() + 16;
+    FrameClockWait();
+    EXPECT_GE(PlatformMillis(), due);
+    EXPECT_EQ(FrameClockDue(), 1);
+    for (uint32_t ahead : {1u, 3u, 7u}) {
+        const uint32_t at = PlatformMillis() + ahead;
+        PlatformSleepUntilMillis(at);
+        EXPECT_GE(PlatformMillis(), at) << ahead;
+    }
+    // Past and "in the past across the wrap": both return.
+    PlatformSleepUntilMillis(PlatformMillis() - 5);
+    PlatformSleepUntilMillis(PlatformMillis() + 0x90000000u);
+    // Unpaced, there is nothing to wait for.
+    SetFramePacing(false);
+    FrameClockWait();
+    EXPECT_EQ(FrameClockDue(), 1);
+    SetFramePacing(true);
 }
 
 TEST(Window, PlacementOnA1024x768Desktop) {

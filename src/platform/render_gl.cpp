@@ -267,6 +267,10 @@ bool RdPresent() {
         glBindFramebuffer(GL_FRAMEBUFFER, rdgl::CurrentFbo());
     }
     if (window) SDL_GL_SwapWindow(window);
+    // From the second frame on (the first is the loading picture, which
+    // shows while everything else loads), the next program the game will
+    // need is built while the frame has time to spare.
+    if (++g.presents >= 2) rdgl::BuildAheadOfNeed();
     return true;
 }
 

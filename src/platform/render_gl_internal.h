@@ -78,6 +78,8 @@ struct Device {
     void* context = nullptr;  // SDL_GLContext
 
     Program programs[kMaxPrograms]{};
+    int warmNext = 0;  // next entry of kUsualPrograms to build ahead of need
+    int presents = 0;
     int programCount = 0;
     Program* current = nullptr;
 
@@ -140,6 +142,9 @@ extern Device g;
 
 // The program for a key, built on first use; null when it does not build.
 Program* ProgramFor(uint32_t key);
+// Builds the next of the programs the game is known to use, if any is left
+// (at most one per call: a few milliseconds).
+void BuildAheadOfNeed();
 void ApplyViewport();
 void ResetTextureCache(GLuint name);
 // Every field back to its initial value (no GL calls).

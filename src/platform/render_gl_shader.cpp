@@ -186,7 +186,36 @@ bool Build(uint32_t key, Program* p) {
     return true;
 }
 
+// The programs the game's screens and stages use, found by running every
+// screen and every stage: each costs a few milliseconds to build, which in
+// the middle of play is a visible hitch (the first frame of a stage needs
+// six of them at once). They are built one per frame while the loading
+// scene is idle instead. A state combination missing here is still built
+// when first drawn.
+constexpr uint32_t kUsualPrograms[] = {
+    0x6600,  // screen: texture times diffuse (sprites)
+    0x1100,  // screen: diffuse alone (dimmers, untextured sprites)
+    0x2201,  // world, unlit: texture alone (the floor)
+    0x661A,  // lit with specular: texture times diffuse (buildings)
+    0x111A,  // lit with specular: diffuse alone (craft, enemies, shots)
+    0x621A,  // lit with specular: texture colour, texture times diffuse alpha (beam shots)
+    0x621E,  // the same lit from vertex colours (sparks and bursts)
+    0x6601,  // world, unlit: texture times diffuse (the shadow, the charge glow)
+    0x0001,  // world, unlit, white (the shadow's silhouette)
+};
+
 }  // namespace
+
+void BuildAheadOfNeed() {
+    constexpr int kCount = static_cast<int>(sizeof kUsualPrograms / sizeof kUsualPrograms[0]);
+    Program* previous = g.current;
+    const int before = g.programCount;
+    while (g.warmNext < kCount && g.programCount == before) ProgramFor(kUsualPrograms[g.warmNext++]);
+    if (previous != nullptr && g.current != previous) {
+        glUseProgram(previous->name);
+        g.current = previous;
+    }
+}
 
 Program* ProgramFor(uint32_t key) {
     for (int i = 0; i < g.programCount; ++i) {

@@ -25,13 +25,29 @@ bool BoxesEnabled() {
 }
 }  // namespace
 
+namespace {
+const std::chrono::steady_clock::time_point& ClockStart() {
+    static const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    return start;
+}
+}  // namespace
+
 uint32_t PlatformMillis() {
     using namespace std::chrono;
-    static const steady_clock::time_point start = steady_clock::now();
-    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now() - ClockStart()).count());
 }
 
 void PlatformSleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void PlatformSleepUntilMillis(uint32_t ms) {
+    // Differences in unsigned arithmetic, so the wrap after 49 days is no step.
+    const uint32_t ahead = ms - PlatformMillis();
+    if (ahead == 0 || ahead > 0x80000000u) return;
+    const auto start = ClockStart();
+    const auto now = std::chrono::steady_clock::now();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+    std::this_thread::sleep_until(start + std::chrono::milliseconds(elapsed + ahead));
+}
 
 void PostQuit(int exitCode) {
     if (!g_quit) g_exitCode = exitCode;

@@ -5,6 +5,9 @@
 // Millisecond clock (wraps after about 49 days, compare with unsigned arithmetic).
 uint32_t PlatformMillis();
 void PlatformSleep(uint32_t ms);
+// Sleeps until PlatformMillis() reads `ms` (returns at once when it already
+// does), waking within a fraction of a millisecond of it.
+void PlatformSleepUntilMillis(uint32_t ms);
 
 // The quit request: the message loop leaves at its next turn.
 void PostQuit(int exitCode);

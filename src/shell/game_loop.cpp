@@ -55,6 +55,19 @@ int FrameClockDue() {
     return 1;
 }
 
+// Sleeping until the very millisecond the frame is due, rather than a
+// millisecond at a time, starts every frame within a fraction of a
+// millisecond of its due time: frames come 16 ms apart instead of 16 to 17.
+// Messages that arrive meanwhile are handled on waking, still before the frame.
+void FrameClockWait() {
+    if (!g_paced) return;
+    if (g_clock) {
+        PlatformSleep(1);
+        return;
+    }
+    PlatformSleepUntilMillis(g_nextDue);
+}
+
 void WindowProc(const PlatformEvent& ev) {
     switch (ev.type) {
         case EvQuit:
@@ -146,10 +159,11 @@ int RunGame(const RunOptions& options) {
             if (FrameClockDue()) {
                 ++framesRun;
                 queued = false;
+                if (options.frameStart) options.frameStart(framesRun, options.ctx);
                 DispatchScene();
                 if (options.afterFrame) options.afterFrame(framesRun, options.ctx);
             }
-            if (options.paced) PlatformSleep(1);
+            if (options.paced) FrameClockWait();
         }
         if (!PlatformWindowActive()) {
             std::memset(KeyState, 0, sizeof KeyState);

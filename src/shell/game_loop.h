@@ -6,6 +6,8 @@ struct RunOptions {
     bool paced = true;  // false: a frame is due on every loop turn and nothing sleeps
     // Called before the loop looks for frame `frame`; a scripted run queues that frame's input here.
     void (*beforeFrame)(int frame, void* ctx) = nullptr;
+    // Called when frame `frame` is due, just before its scene runs (timings).
+    void (*frameStart)(int frame, void* ctx) = nullptr;
     // Called when frame `frame` has run.
     void (*afterFrame)(int frame, void* ctx) = nullptr;
     void* ctx = nullptr;
@@ -17,6 +19,8 @@ int RunGame(const RunOptions& options);
 
 void FrameClockStart();
 int FrameClockDue();
+// Paced, waits until the next frame is due; with a test clock, 1 ms as always.
+void FrameClockWait();
 // Test hook: the millisecond clock the frame clock reads (null: the real one).
 void SetFrameClockSource(uint32_t (*clock)());
 void SetFramePacing(bool paced);

@@ -58,11 +58,15 @@ void BeforeFrame(int frame, void* p) {
         ++run->nextEvent;
     }
     if (run->options->inputHook) run->options->inputHook(frame, run->options->hookCtx);
-    run->frameStart = run->options->timings ? MonotonicMs() : 0.0;
     // The device copies a presented picture only when asked beforehand.
     for (const auto& shot : run->options->screenshots) {
         if (shot.first == frame) RdCaptureNextPresent();
     }
+}
+
+void FrameStart(int, void* p) {
+    RunContext* run = static_cast<RunContext*>(p);
+    if (run->options->timings) run->frameStart = MonotonicMs();
 }
 
 void AfterFrame(int frame, void* p) {
@@ -120,6 +124,7 @@ int RunHarness(const HarnessOptions& options) {
     RunOptions ro;
     ro.paced = options.realtime;
     ro.beforeFrame = BeforeFrame;
+    ro.frameStart = FrameStart;
     ro.afterFrame = AfterFrame;
     ro.ctx = &run;
     const int rc = RunGame(ro);

@@ -14,7 +14,8 @@ struct HarnessOptions {
     bool realtime = false;
     // Prints one line per frame on stdout: "frame F scene S start T0 end T1 rss KB
     // draws D quads Q meshes M culled C programs P", S the scene that ran, T0 and
-    // T1 the monotonic clock in ms around it, KB the resident memory after it, then
+    // T1 the monotonic clock in ms when it was due and when it had run, KB the
+    // resident memory after it, then
     // the render device's counters for the frame (benchmarks).
     bool timings = false;
     std::vector<ScriptEvent> script;
