@@ -3,7 +3,7 @@ BUILD  := build
 CMAKE  := cmake
 JOBS   ?= 2
 
-.PHONY: all deps configure build play test bench fuzz soak sanitize screenshots clean
+.PHONY: all deps configure build data play test bench fuzz soak sanitize screenshots clean
 
 all: build
 
@@ -15,8 +15,13 @@ $(BUILD)/build.ninja: | deps
 
 configure: deps $(BUILD)/build.ninja
 
+# The game's data first (it needs only the small data tools), then the rest.
 build: configure
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target gamedata
 	$(CMAKE) --build $(BUILD) -j $(JOBS)
+
+data: configure
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target gamedata
 
 play: build
 	cd $(BUILD) && ./zorbat

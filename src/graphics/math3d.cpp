@@ -94,6 +94,14 @@ Matrix MatRotationYawPitchRoll(float yaw, float pitch, float roll) {
     return r;
 }
 
+Matrix RotationDegrees(Vec3 angles) {
+    // Each converted angle is stored as a float before it is used.
+    float yaw = angles.y * kDegToRad;
+    float pitch = angles.x * kDegToRad;
+    float roll = angles.z * kDegToRad;
+    return MatRotationYawPitchRoll(yaw, pitch, roll);
+}
+
 Matrix MatLookAtLH(Vec3 eye, Vec3 at, Vec3 up) {
     Vec3 z = Normalize(at - eye);
     Vec3 x = Normalize(Cross(up, z));

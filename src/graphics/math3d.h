@@ -33,6 +33,8 @@ Matrix MatRotationX(float radians);
 Matrix MatRotationY(float radians);
 Matrix MatRotationZ(float radians);
 Matrix MatRotationYawPitchRoll(float yaw, float pitch, float roll);  // radians
+// Rotation of angles given in degrees (pitch x, yaw y, roll z): roll, then pitch, then yaw.
+Matrix RotationDegrees(Vec3 angles);
 Matrix MatLookAtLH(Vec3 eye, Vec3 at, Vec3 up);
 Matrix MatPerspectiveFovLH(float fovy, float aspect, float zn, float zf);
 // Returns false (and leaves *out alone) for a singular matrix.

@@ -3,14 +3,6 @@
 
 #include "platform/render.h"
 
-Matrix RotationDegrees(Vec3 angles) {
-    // Each converted angle is stored as a float before it is used.
-    float yaw = angles.y * kDegToRad;
-    float pitch = angles.x * kDegToRad;
-    float roll = angles.z * kDegToRad;
-    return MatRotationYawPitchRoll(yaw, pitch, roll);
-}
-
 Matrix MakeWorldMatrix(Vec3 angles, Vec3 position, Vec3 scale) {
     Matrix m = MatMultiply(MatScaling(scale.x, scale.y, scale.z), RotationDegrees(angles));
     return MatMultiply(m, MatTranslation(position.x, position.y, position.z));

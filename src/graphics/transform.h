@@ -10,8 +10,6 @@ struct CameraPose {
     Vec3 eye, target, angles;
 };
 
-// Rotation of angles given in degrees (pitch x, yaw y, roll z): roll, then pitch, then yaw.
-Matrix RotationDegrees(Vec3 angles);
 // Scaling(scale) * Rotation(angles) * Translation(position).
 Matrix MakeWorldMatrix(Vec3 angles, Vec3 position, Vec3 scale);
 // Left-handed look-at with up (0, 1, 0).
