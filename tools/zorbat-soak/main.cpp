@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "game/actor.h"
 #include "game/pools.h"
@@ -243,6 +245,43 @@ void Check(int frame, void* ctx) {
     if (frame % 50000 == 0) std::fprintf(stderr, "zorbat-soak: %d frames\n", frame);
 }
 
+// The soak plays in a scratch copy of data/ under /tmp: the stage files copied,
+// every other folder linked, and no hiscore file. So every run starts from the
+// default table and plays the same frames, and the names it types never reach
+// the player's own table. Returns the scratch folder, or "" with a message.
+std::string MakeScratchData() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path data = fs::absolute("data", ec);
+    if (ec || !fs::is_directory(data / "bin", ec)) {
+        std::fprintf(stderr, "zorbat-soak: no data/bin here; run it from the build folder or give --dir\n");
+        return "";
+    }
+    char name[] = "/tmp/zorbat-soak-XXXXXX";
+    if (!mkdtemp(name)) {
+        std::fprintf(stderr, "zorbat-soak: cannot make a scratch folder under /tmp\n");
+        return "";
+    }
+    const fs::path scratch = name;
+    fs::create_directories(scratch / "data" / "bin", ec);
+    for (const fs::directory_entry& e : fs::directory_iterator(data, ec)) {
+        const std::string leaf = e.path().filename().string();
+        if (leaf != "bin") fs::create_directory_symlink(e.path(), scratch / "data" / leaf, ec);
+        if (ec) break;
+    }
+    for (const fs::directory_entry& e : fs::directory_iterator(data / "bin", ec)) {
+        if (ec || e.path().filename() == "hiscore.pxd") continue;
+        fs::copy_file(e.path(), scratch / "data" / "bin" / e.path().filename(), ec);
+        if (ec) break;
+    }
+    if (ec) {
+        std::fprintf(stderr, "zorbat-soak: cannot fill %s: %s\n", name, ec.message().c_str());
+        fs::remove_all(scratch, ec);
+        return "";
+    }
+    return scratch.string();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -265,6 +304,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zorbat-soak: cannot enter %s\n", dir.c_str());
         return 2;
     }
+    const std::string scratch = MakeScratchData();
+    if (scratch.empty() || chdir(scratch.c_str()) != 0) return 2;
     soak.rng ^= seed * 0x9E3779B97F4A7C15ull;
     HarnessOptions o;
     o.frames = soak.frames;
@@ -272,7 +313,10 @@ int main(int argc, char** argv) {
     o.inputHook = Input;
     o.frameHook = Check;
     o.hookCtx = &soak;
-    if (RunHarness(o) != 0) return 1;
+    const int run = RunHarness(o);
+    std::error_code ec;
+    std::filesystem::remove_all(scratch, ec);  // links are removed, not followed
+    if (run != 0) return 1;
 
     const long growthKb =
         soak.warmRssKb >= 0 && soak.maxRssKb > soak.warmRssKb ? soak.maxRssKb - soak.warmRssKb : 0;
