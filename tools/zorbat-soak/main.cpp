@@ -18,6 +18,7 @@
 #include "platform/window.h"
 #include "shell/harness.h"
 #include "shell/scenes.h"
+#include "memory_watch.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ struct Soak {
     int failures = 0;
     int exitsChosen = 0;
     int scenesSeen[kSceneCount] = {};
-    long warmPeakKb = 0;   // highest resident size sampled in the warm-up
-    long warmRssKb = -1;   // the level after warm-up, set when it ends
-    long maxRssKb = 0;     // highest resident size after warm-up
+    MemoryWatch memory;
     bool held[256] = {};
     int focusOutUntil = 0;
     int pilotUntil = 0;
@@ -178,15 +177,6 @@ long ResidentKb() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// The warm-up ends once every scene has been seen and a quarter of the run
-// (a tenth of runs of 50,000 frames or more) has passed, at half the run at the latest.
-int WarmupFrames(const Soak* s) {
-    const int least = s->frames / 10 < 5000 ? s->frames / 4 : s->frames / 10;
-    bool all = true;
-    for (int i = SceneLoading; i < kSceneCount; ++i) all = all && s->scenesSeen[i] > 0;
-    return all ? least : s->frames / 2;
-}
-
 bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 void Fail(Soak* s, int frame, const char* what) {
@@ -224,21 +214,11 @@ void Check(int frame, void* ctx) {
     for (const Effect& e : EffectPool)
         if (e.frames > 32 || (e.frames > 0 && !Finite(e.position)))
             Fail(s, frame, "an effect is out of range");
-    // Memory, sampled every 50 frames. Resident size goes up and down by a
-    // megabyte or two as screens and stages are swapped (textures, meshes and
-    // the driver's buffers freed and made again, the allocator giving pages
-    // back), so the warm-up's level is its highest sample, not a single one
-    // that may fall in such a dip. Warm-up lasts until every scene has been
-    // seen (no later than half the run) and at least its share of the run;
-    // after it, the highest sample may not rise by 1 MB.
+    // Memory, sampled every 50 frames.
     if (frame % 50 == 0) {
-        const long kb = ResidentKb();
-        if (s->warmRssKb < 0) {
-            if (frame >= s->frames / 8) s->warmPeakKb = kb > s->warmPeakKb ? kb : s->warmPeakKb;
-            if (frame >= WarmupFrames(s)) s->warmRssKb = s->warmPeakKb;
-        } else if (kb > s->maxRssKb) {
-            s->maxRssKb = kb;
-        }
+        bool all = true;
+        for (int i = SceneLoading; i < kSceneCount; ++i) all = all && s->scenesSeen[i] > 0;
+        WatchSample(&s->memory, frame, ResidentKb(), all);
     }
     if (frame % 500 == 0 && std::getenv("ZORBAT_SOAK_RSS"))
         std::fprintf(stderr, "zorbat-soak: frame %d scene %d resident %ld KB\n", frame, SceneId, ResidentKb());
@@ -300,6 +280,7 @@ int main(int argc, char** argv) {
         }
     }
     if (soak.frames < 100) soak.frames = 100;
+    soak.memory.frames = soak.frames;
     if (!dir.empty() && chdir(dir.c_str()) != 0) {
         std::fprintf(stderr, "zorbat-soak: cannot enter %s\n", dir.c_str());
         return 2;
@@ -318,11 +299,10 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(scratch, ec);  // links are removed, not followed
     if (run != 0) return 1;
 
-    const long growthKb =
-        soak.warmRssKb >= 0 && soak.maxRssKb > soak.warmRssKb ? soak.maxRssKb - soak.warmRssKb : 0;
+    const long growthKb = WatchGrowthKb(soak.memory);
     std::printf("zorbat-soak: %d frames, seed %u, exits chosen %d, resident after warm-up %ld KB, "
                 "growth %ld KB\nframes per scene:", soak.frames, seed, soak.exitsChosen,
-                soak.warmRssKb, growthKb);
+                soak.memory.levelKb, growthKb);
     for (int i = 0; i < kSceneCount; ++i) std::printf(" %d", soak.scenesSeen[i]);
     std::printf("\n");
     if (growthKb >= 1024) Fail(&soak, soak.frames, "resident memory grew by 1 MB or more");
