@@ -1,6 +1,7 @@
 // zorbat-soak: plays the real game for a long time with random input (menus,
 // play, pause, name entry) and checks the game's invariants after every frame.
 //   zorbat-soak [--frames N] [--seed S] [--dir DIR]
+// With ZORBAT_SOAK_RSS set it also prints the resident size every 500 frames.
 #include <unistd.h>
 
 #include <cmath>
@@ -249,10 +250,13 @@ std::string MakeScratchData() {
         if (leaf != "bin") fs::create_directory_symlink(e.path(), scratch / "data" / leaf, ec);
         if (ec) break;
     }
-    for (const fs::directory_entry& e : fs::directory_iterator(data / "bin", ec)) {
-        if (ec || e.path().filename() == "hiscore.pxd") continue;
-        fs::copy_file(e.path(), scratch / "data" / "bin" / e.path().filename(), ec);
-        if (ec) break;
+    // Only when the links were all made: a new iterator would clear their error.
+    if (!ec) {
+        for (const fs::directory_entry& e : fs::directory_iterator(data / "bin", ec)) {
+            if (e.path().filename() == "hiscore.pxd") continue;
+            fs::copy_file(e.path(), scratch / "data" / "bin" / e.path().filename(), ec);
+            if (ec) break;
+        }
     }
     if (ec) {
         std::fprintf(stderr, "zorbat-soak: cannot fill %s: %s\n", name, ec.message().c_str());
