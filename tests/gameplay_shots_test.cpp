@@ -122,6 +122,18 @@ TEST_F(Shots, FriendlyShotsHurtEnemiesOnlyAndHostileShotsThePlayerOnly) {
     Frame();
     EXPECT_EQ(Player.hitPoints, 100);
     EXPECT_EQ(LiveShots(""), 0);
+    // And an enemy shot that touches only an enemy leaves it unharmed, but
+    // stops there with its burst all the same.
+    ClearPools();
+    e->position = Vec3{0, 0, 6.0f};
+    e->collider->sphereCentre = e->position;  // as the end of a frame leaves it
+    MakePlayer(Vec3{0, 300, 0});
+    SpawnShot(Vec3{0, 0, 4.0f}, Vec3{0, 0, 0}, "ENEMY4", 0.3f, 200);
+    Frame();
+    EXPECT_EQ(e->hitPoints, 4);
+    EXPECT_EQ(LiveShots(""), 0);
+    ASSERT_EQ(LiveEffects(), 1);
+    EXPECT_STREQ(EffectPool[0].tag, "ENEMY4");
 }
 
 TEST_F(Shots, ChargerBeamPiercesForEightAFrameAndNeverAges) {
