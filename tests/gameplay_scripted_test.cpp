@@ -228,6 +228,40 @@ TEST_F(ScriptedPlay, BeamsLeadHitAndLeaveSparksForThirtyOneFrames) {
     EXPECT_EQ(play(49)["effects"].Size(), 4u);  // the hits of frames 25, 32, 39 and 46
 }
 
+TEST_F(ScriptedPlay, ARammingTankStunsTheCraftForTwentyNineFrames) {
+    // A tank heading +z and the craft 20 ahead of it, backing toward it.
+    WriteStage(ActorBlock("ZORBAT", "0,2,20", "1.5,0.6,1.5", 2.5f, 30000) +
+                   ActorBlock("ENEMY4", "0,2,0", "2,1,3", 4.0f, 50),
+               kOpenMap);
+    const int p = FindPlayStart();
+    ASSERT_GT(p, 0);
+    std::vector<int> dumps;
+    for (int k = 0; k <= 90; ++k) dumps.push_back(p + k - 1);
+    const auto st = Run(At(p - 10, "down S"), p + 90, dumps);
+    auto player = [&](int k) -> const Value& { return st.at(p + k - 1)["player"]; };
+    auto z = [&](int k) { return player(k)["position"][2].Num(); };
+
+    // The ram: 10 damage (a shell may land in the same frame for 3 more).
+    int ram = 0;
+    for (int k = 1; k <= 60 && ram == 0; ++k) {
+        if (player(k - 1)["hitPoints"].Int() - player(k)["hitPoints"].Int() >= 10) ram = k;
+    }
+    ASSERT_GT(ram, 0);
+    const int lost = player(ram - 1)["hitPoints"].Int() - player(ram)["hitPoints"].Int();
+    EXPECT_TRUE(lost == 10 || lost == 13) << lost;
+    // Pushed along the tank's heading by 4 x 0.9^j on the j-th stunned frame;
+    // the 29th brings the speed to 0 without a move. No thrust meanwhile.
+    for (int j = 1; j <= 28; ++j) {
+        EXPECT_NEAR(z(ram + j) - z(ram + j - 1), 4.0 * std::pow(0.9, j), 1e-4) << j;
+    }
+    EXPECT_EQ(z(ram + 29), z(ram + 28));
+    // Free on the 30th: the velocity kept through the stun takes the held
+    // back thrust and the damping again.
+    const float v = static_cast<float>(player(ram)["velocity"][2].Num());
+    EXPECT_FLOAT_EQ(static_cast<float>(player(ram + 29)["velocity"][2].Num()), v);
+    EXPECT_NEAR(z(ram + 30) - z(ram + 29), (v - 0.04f) * 0.96f, 1e-5);
+}
+
 TEST_F(ScriptedPlay, EnemyPatternsMatchTheirNumbers) {
     WriteStage(ActorBlock("ZORBAT", "0,90,0", "1.5,0.6,1.5", 2.5f, 30000) +
                    ActorBlock("ENEMY2", "-100,20,-100", "3,1.5,4", 5.0f, 50) +
