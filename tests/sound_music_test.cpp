@@ -186,6 +186,17 @@ TEST_F(SoundMusic, StopSendsNothingMoreAndAnEmptySlotPlaysNothing) {
     PlayMusic(99, 1);  // out of range
     Render(kLoopFrames);
     EXPECT_EQ(g_sent.size(), sent);
+    // Either one, asked while a tune plays, still stops it: the stop comes
+    // before the slot is looked at.
+    for (int slot : {7, 99, -2}) {
+        PlayMusic(0, 1);
+        Render(5000);
+        ASSERT_GT(g_sent.size(), sent) << slot;
+        PlayMusic(slot, 1);
+        sent = g_sent.size();
+        Render(3 * kLoopFrames);
+        EXPECT_EQ(g_sent.size(), sent) << slot;
+    }
 }
 
 TEST(SoundMusicGain, HundredthsOfADecibelToLinearGain) {

@@ -115,9 +115,13 @@ int LoadMusic(const char* path, int slot) {
 
 void PlayMusic(int slot, int loopEndThousands) {
     if (slot == -1) return;  // no tune
-    if (slot < 0 || slot >= kMusicSlots) return;
+    // The stop comes before the slot is looked at: a slot that holds no tune,
+    // or that does not exist, still stops what was playing.
+    if (slot < 0 || slot >= kMusicSlots) {
+        StopMusic();
+        return;
+    }
     const MusicSlot& m = g_music[slot];
-    // An empty slot still stops what was playing.
     SynthPlay(slot, m.loaded ? MidiLoopEndScaled(m.division, m.endTick, loopEndThousands) : 0);
 }
 
