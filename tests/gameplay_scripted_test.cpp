@@ -182,6 +182,52 @@ TEST_F(ScriptedPlay, CraftThrustClimbFireAndTurnMatchTheirNumbers) {
     EXPECT_EQ(play(145)["stageTime"].Int(), 5400 - 145);
 }
 
+TEST_F(ScriptedPlay, BeamsLeadHitAndLeaveSparksForThirtyOneFrames) {
+    // The craft hovers at the origin, facing a target 60 ahead at its height.
+    WriteStage(ActorBlock("ZORBAT", "0,10,0", "1.5,0.6,1.5", 2.5f, 100) +
+                   ActorBlock("ENEMY1", "0,10,60", "2,2,2", 3.0f, 100),
+               kOpenMap);
+    const int p = FindPlayStart();
+    ASSERT_GT(p, 0);
+    std::vector<int> dumps;
+    for (int k = 0; k <= 60; ++k) dumps.push_back(p + k - 1);
+    const auto st = Run(At(p - 10, "button 0 down"), p + 60, dumps);
+    auto play = [&](int k) -> const Value& { return st.at(p + k - 1); };
+
+    // First beam: 2 x 1.55 ahead at the spawn, then the frame's two steps.
+    ASSERT_EQ(play(1)["shots"].Size(), 1u);
+    EXPECT_NEAR(play(1)["shots"][0]["position"][2].Num(), 3.1 + 2 * 1.55, 1e-5);
+    EXPECT_NEAR(play(2)["shots"][0]["position"][2].Num(), 3.1 + 4 * 1.55, 1e-5);
+
+    // The boxes (half lengths 1.4 and 2) meet once the beam passes z 56.6:
+    // step 35 = 3.1 + 35 x 1.55, the first step of frame 18.
+    EXPECT_EQ(play(17)["enemies"][0]["hitPoints"].Int(), 100);
+    EXPECT_EQ(play(17)["effects"].Size(), 0u);
+    EXPECT_EQ(play(18)["enemies"][0]["hitPoints"].Int(), 99);
+    ASSERT_EQ(play(18)["effects"].Size(), 1u);
+    const Value& spark = play(18)["effects"][0];
+    EXPECT_EQ(spark["tag"].text, "NORMAL");
+    EXPECT_EQ(spark["frames"].Int(), 31);  // aged once in the frame it was made
+    // Drifted on by 0.001 x 32 after the hit at 3.1 + 35 x 1.55.
+    EXPECT_NEAR(spark["position"][2].Num(), 3.1 + 35 * 1.55 + 0.032, 1e-4);
+    // A beam every 7 frames: one damage each.
+    EXPECT_EQ(play(25)["enemies"][0]["hitPoints"].Int(), 98);
+    EXPECT_EQ(play(53)["enemies"][0]["hitPoints"].Int(), 94);
+
+    // The first sparks are drawn 31 times (frames 31 .. 1) and gone on frame 49.
+    auto slotFrames = [&](int k, int slot) {
+        const Value& effects = play(k)["effects"];
+        for (size_t i = 0; i < effects.Size(); ++i) {
+            if (effects[i]["slot"].Int() == slot) return effects[i]["frames"].Int();
+        }
+        return 0;
+    };
+    const int slot = spark["slot"].Int();
+    EXPECT_EQ(slotFrames(48, slot), 1);
+    EXPECT_EQ(slotFrames(49, slot), 0);
+    EXPECT_EQ(play(49)["effects"].Size(), 4u);  // the hits of frames 25, 32, 39 and 46
+}
+
 TEST_F(ScriptedPlay, EnemyPatternsMatchTheirNumbers) {
     WriteStage(ActorBlock("ZORBAT", "0,90,0", "1.5,0.6,1.5", 2.5f, 30000) +
                    ActorBlock("ENEMY2", "-100,20,-100", "3,1.5,4", 5.0f, 50) +

@@ -6,6 +6,9 @@
 
 #include "game/effects.h"
 #include "gameplay_fixture.h"
+#include "gl_fixture.h"
+#include "graphics/sprite.h"
+#include "graphics/transform.h"
 
 namespace gameplay_test {
 namespace {
@@ -122,6 +125,18 @@ TEST_F(Shots, FriendlyShotsHurtEnemiesOnlyAndHostileShotsThePlayerOnly) {
     Frame();
     EXPECT_EQ(Player.hitPoints, 100);
     EXPECT_EQ(LiveShots(""), 0);
+    // And an enemy shot that touches only an enemy leaves it unharmed, but
+    // stops there with its burst all the same.
+    ClearPools();
+    e->position = Vec3{0, 0, 6.0f};
+    e->collider->sphereCentre = e->position;  // as the end of a frame leaves it
+    MakePlayer(Vec3{0, 300, 0});
+    SpawnShot(Vec3{0, 0, 4.0f}, Vec3{0, 0, 0}, "ENEMY4", 0.3f, 200);
+    Frame();
+    EXPECT_EQ(e->hitPoints, 4);
+    EXPECT_EQ(LiveShots(""), 0);
+    ASSERT_EQ(LiveEffects(), 1);
+    EXPECT_STREQ(EffectPool[0].tag, "ENEMY4");
 }
 
 TEST_F(Shots, ChargerBeamPiercesForEightAFrameAndNeverAges) {
@@ -235,6 +250,34 @@ TEST_F(Shots, SimultaneousEffectsGetTheirOwnRandomRoll) {
     UpdateEffects();
     EXPECT_EQ(EffectPool[0].position.z, 0.0f);
     EXPECT_EQ(EffectPool[0].frames, 31);
+}
+
+TEST_F(Shots, EachImpactLeavesItsOwnLookAndTheBeamNone) {
+    REQUIRE_GL();
+    // Plain white stand-ins for the three effect pictures.
+    std::vector<uint8_t> white(64 * 64 * 4, 255);
+    Texture* saved[3] = {EffectTextures[0], EffectTextures[1], EffectTextures[2]};
+    for (Texture*& t : EffectTextures) t = CreateTextureFromPixels(64, 64, white.data());
+    const Matrix view = MakeViewMatrix(Vec3{0, 0, -20}, Vec3{0, 0, 0});
+    const Matrix projection = MakeProjectionMatrix();
+    // Sparks are four streaks, bursts one square; the charger's beam (had it
+    // left an effect) and unknown tags draw nothing.
+    const struct {
+        const char* tag;
+        int quads;
+    } looks[] = {{"NORMAL", 4}, {"TORP", 1}, {"ENEMY4", 1}, {"ENEMY3", 0}, {"BLOB", 0}};
+    for (const auto& look : looks) {
+        ClearPools();
+        SpawnEffect(look.tag, Vec3{0, 0, 0}, Vec3{0, 0, 0}, 32);
+        RdResetStats();
+        DrawEffects(view, projection);
+        EXPECT_EQ(RdGetStats().quadsQueued, look.quads) << look.tag;
+        EXPECT_EQ(RdGetStats().meshDraws, 0) << look.tag;
+    }
+    for (int i = 0; i < 3; ++i) {
+        ReleaseTexture(EffectTextures[i]);
+        EffectTextures[i] = saved[i];
+    }
 }
 
 }  // namespace

@@ -143,6 +143,7 @@ TEST(Mesh, LoadFailures) {
     for (const std::string& name : InvalidXFiles()) {
         Outcome o = Attempt([&] { return LoadMeshFromFile(XFilePath(name).c_str(), "", &a); });
         EXPECT_EQ(o.result, 0) << name;
+        EXPECT_NE(o.messages.find("メッシュデータの読み込みに失敗"), std::string::npos) << name;
         EXPECT_TRUE(o.quit) << name;
     }
     EXPECT_TRUE(IsEmpty(a));

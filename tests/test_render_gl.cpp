@@ -307,11 +307,13 @@ TEST(RenderGl, MeshVertexColourSource) {
 
 // Counter-clockwise culling removes the triangles that appear
 // counter-clockwise on screen; sprites (top-left, top-right, bottom-left,
-// bottom-right) are clockwise and survive it.
+// bottom-right) are clockwise and survive it. The same holds in the
+// off-screen target, whose rows are stored the other way up (the shadow's
+// silhouette is drawn there with culling on).
 TEST(RenderGl, CullingFollowsScreenWinding) {
     REQUIRE_GL();
-    Plain();
-    Camera(MatIdentity());
+    RdRenderTarget* small = RdCreateRenderTarget(256, 256);
+    ASSERT_NE(small, nullptr);
     // Left triangle: top, bottom-right, bottom-left (clockwise on screen).
     // Right triangle: top, bottom-left, bottom-right (counter-clockwise).
     MeshVertex v[6] = {{-3, 1, 100, 0, 0, 0, 0, 0, 0},  {-2, -1, 100, 0, 0, 0, 0, 0, 0},
@@ -319,22 +321,32 @@ TEST(RenderGl, CullingFollowsScreenWinding) {
                        {2, -1, 100, 0, 0, 0, 0, 0, 0},  {4, -1, 100, 0, 0, 0, 0, 0, 0}};
     const uint32_t idx[6] = {0, 1, 2, 3, 4, 5};
     RdMesh* mesh = RdCreateMesh(v, 6, idx, 6, false);
-    auto visible = [&](int cull) {
-        RdClear(0xFF000000u, 1.0f);
+    auto visible = [&](RdRenderTarget* into, int cull) {
+        Plain(into);
+        Camera(MatIdentity());
         RdSetCullMode(cull);
         RdDrawMesh(mesh, 0, 6);
         Rect(0, 0, 10, 10, 0xFFFFFFFFu);
-        std::vector<uint8_t> img = ReadView();
-        // Triangle centroids project to x = 400 -+ 3/100 * 8.572539 * 400.
-        int dx = static_cast<int>(std::lround(3.0 / 100.0 * 8.572539 * 400.0));
-        return std::make_tuple(PixelAt(img, 400 - dx, 305)[0] > 128,
-                               PixelAt(img, 400 + dx, 305)[0] > 128,
-                               PixelAt(img, 5, 5)[0] > 128);
+        // Where the triangles' centroids land in this viewport.
+        const Viewport vp = RdGetViewport();
+        const Matrix view = MakeViewMatrix({0, 0, 0}, {0, 0, 1});
+        const Matrix proj = MakeProjectionMatrix();
+        const Vec3 l = ProjectPoint({-3, -1.0f / 3, 100}, vp, proj, view, MatIdentity());
+        const Vec3 r = ProjectPoint({3, -1.0f / 3, 100}, vp, proj, view, MatIdentity());
+        auto lit = [&](float x, float y) {
+            return Read(static_cast<int>(x), static_cast<int>(y), 1, 1)[0] > 128;
+        };
+        return std::make_tuple(lit(l.x, l.y), lit(r.x, r.y), lit(5, 5));
     };
-    EXPECT_EQ(visible(RD_CULL_NONE), std::make_tuple(true, true, true));
-    EXPECT_EQ(visible(RD_CULL_CCW), std::make_tuple(true, false, true));
-    EXPECT_EQ(visible(RD_CULL_CW), std::make_tuple(false, true, false));
+    for (RdRenderTarget* into : {static_cast<RdRenderTarget*>(nullptr), small}) {
+        SCOPED_TRACE(into ? "256 x 256 target" : "back buffer");
+        EXPECT_EQ(visible(into, RD_CULL_NONE), std::make_tuple(true, true, true));
+        EXPECT_EQ(visible(into, RD_CULL_CCW), std::make_tuple(true, false, true));
+        EXPECT_EQ(visible(into, RD_CULL_CW), std::make_tuple(false, true, false));
+    }
     RdReleaseMesh(mesh);
+    RdReleaseRenderTarget(small);
+    RdSetRenderTarget(nullptr);
     RdSetCullMode(RD_CULL_NONE);
 }
 

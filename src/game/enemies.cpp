@@ -12,6 +12,8 @@ namespace {
 // single-precision degree constant.
 double ToDegrees(double radians) { return radians / static_cast<double>(kDegToRad); }
 
+// A normalised component can stray a hair past 1 by rounding; asin and acos
+// would give NaN there.
 double Clamped(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
 
 float WrapOnce(float a) {

@@ -19,7 +19,10 @@ constexpr long kMaxImageFileBytes = 64L * 1024 * 1024;
 
 uint32_t Channel(float c) {
     if (c >= 1.0f) return 255;
-    if (c <= 0.0f) return 0;
+    // Written as "not above 0" so that a NaN channel packs as 0 instead of
+    // reaching the integer conversion (which has no defined result for it
+    // and could spill into the neighbouring channels).
+    if (!(c > 0.0f)) return 0;
     return static_cast<uint32_t>(c * 255.0f + 0.5f);
 }
 
