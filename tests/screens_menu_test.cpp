@@ -1,6 +1,8 @@
 // Title, stage select, hiscore view and name entry, driven frame by frame.
 #include <cstring>
+#include <vector>
 
+#include "graphics/sprite.h"
 #include "screens_fixture.h"
 #include "shell/manifest.h"
 
@@ -227,6 +229,34 @@ TEST_F(NameEntryTest, ShiftAtTheFirstLetterStaysAndEnterSavesThePlaceholder) {
     EXPECT_EQ(saved[6].score, 9000);
     EXPECT_EQ(saved[7].score, 8700);
     EXPECT_EQ(saved[8].score, 8400);
+}
+
+// Name entry draws the same heading as the hiscore view. With a
+// half-transparent heading over the pink background (250 red), one draw
+// leaves about 125 red; a second draw on top would leave about 62.
+TEST_F(NameEntryTest, HeadingLooksAsInTheHiscoreView) {
+    UseDefaultTable();
+    const uint8_t halfBlack[4] = {0, 0, 0, 128};
+    Texture heading{RdCreateTexture(1, 1, halfBlack), 1, 1};
+    Texture* const saved = TextureTable[TexHiscoreB];
+    TextureTable[TexHiscoreB] = &heading;
+    std::vector<uint8_t> view(800 * 600 * 4), entry(800 * 600 * 4);
+    SceneId = SceneHiscoreView;
+    RdCaptureNextPresent();
+    HiscoreViewScene();
+    ASSERT_TRUE(RdReadLastFrame(view.data()));
+    StageNumber = 1;
+    RunTotal = 3300;
+    SceneId = SceneNameEntry;
+    RdCaptureNextPresent();
+    NameEntryScene();
+    ASSERT_TRUE(RdReadLastFrame(entry.data()));
+    TextureTable[TexHiscoreB] = saved;
+    RdReleaseTexture(heading.handle);
+    // (10, 10) lies under the heading alone.
+    const int viewRed = PixelAt(view, 10, 10)[0], entryRed = PixelAt(entry, 10, 10)[0];
+    EXPECT_NEAR(viewRed, 125, 2);
+    EXPECT_EQ(entryRed, viewRed);
 }
 
 // Reached with a total that does not rank (never by the game's own road):

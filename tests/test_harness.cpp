@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 
+#include "graphics/device.h"
+#include "platform/image.h"
 #include "run_util.h"
 #include "shell/harness.h"
 #include "shell/input.h"
@@ -74,6 +76,38 @@ TEST(Harness, FocusOutClearsKeyState) {
     EXPECT_EQ(t.keyA[4], 0);  // held key reads as released while inactive
     EXPECT_EQ(t.active[6], 1);
     EXPECT_EQ(t.keyA[6], 0);  // and stays released until pressed again
+}
+
+// Frame 2 presents a green picture (drawn by the hook, the parked scene
+// draws nothing), frame 3 presents nothing: the screenshot of frame 3 is
+// still the picture presented last, frame 2's.
+void PresentOnFrameTwo(int frame, void*) {
+    if (frame == 1) SceneId = 99;
+    if (frame != 2) return;
+    BeginFrame(10, 200, 30);
+    EndFrame();
+}
+
+TEST(Harness, ScreenshotOfAFrameThatPresentsNothingShowsTheLastPicture) {
+    const std::string png = PrivateDir() + "/last.png";
+    std::remove(png.c_str());
+    HarnessOptions o;
+    o.frames = 3;
+    o.frameHook = PresentOnFrameTwo;
+    o.screenshots.emplace_back(3, png);
+    ASSERT_EQ(RunHarness(o), 0);
+    const std::string bytes = Slurp(png);
+    ASSERT_FALSE(bytes.empty()) << "no screenshot written";
+    int w = 0, h = 0;
+    uint8_t* rgba = nullptr;
+    ASSERT_TRUE(DecodeImage(reinterpret_cast<const uint8_t*>(bytes.data()),
+                            static_cast<int>(bytes.size()), &w, &h, &rgba));
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    EXPECT_EQ(rgba[0], 10);
+    EXPECT_EQ(rgba[1], 200);
+    EXPECT_EQ(rgba[2], 30);
+    FreeImage(rgba);
 }
 
 std::string RunCli(const std::string& args) {

@@ -112,7 +112,7 @@ TEST(Window, VirtualKeyTranslation) {
 
 TEST(Random, RangeStaysWithinItsBounds) {
     SeedRandom(12345);
-    std::set<int> seen;
+    std::set<int> seen, reversed;
     for (int i = 0; i < 20000; ++i) {
         const int v = RandomRange(360, 0);
         ASSERT_GE(v, 0);
@@ -124,8 +124,15 @@ TEST(Random, RangeStaysWithinItsBounds) {
         const int n = RandomRange(-5, -10);
         ASSERT_GE(n, -10);
         ASSERT_LT(n, -5);
+        // Reversed bounds: lo plus the remainder by a negative divisor, which
+        // C++ makes non-negative for a non-negative value drawn.
+        const int m = RandomRange(0, 10);
+        ASSERT_GE(m, 10);
+        ASSERT_LT(m, 20);
+        reversed.insert(m);
     }
     EXPECT_EQ(seen.size(), 360u);
+    EXPECT_EQ(reversed.size(), 10u);
     EXPECT_EQ(RandomRange(7, 7), 7);  // an empty range gives its start, never a division by zero
 }
 

@@ -51,9 +51,12 @@ static void DrawStageCaption(int stage) {
     DrawSlot(TexNumber, 620, 20, 652, 84, 32.0f * stage, 0, 32, 64, 512, 64, 1.0f);
 }
 
-// "Hiscore" heading and the rank column 1st, 2nd, 3rd.
-static void DrawHeadingAndRanks() {
+static void DrawHeading() {
     DrawSlot(TexHiscoreB, -60, 0, 452, 128, 0, 0, 512, 128, 512, 128, 1.0f);
+}
+
+// The rank column 1st, 2nd, 3rd.
+static void DrawRanks() {
     DrawSlot(TexNumber, 50, 200, 82, 264, 32, 0, 32, 64, 512, 64, 1.0f);
     DrawSlot(TexRank, 70, 198, 134, 262, 0, 0, 64, 64, 64, 256, 1.0f);
     DrawSlot(TexNumber, 47, 320, 79, 384, 64, 0, 32, 64, 512, 64, 1.0f);
@@ -101,7 +104,8 @@ void HiscoreViewScene() {
     // Blinking arrows say which way more pages lie.
     if (page != 0) DrawSlot(TexArrow, 488, 34, 504, 50, 0, 0, 16, 16, 32, 16, FadeAlpha);
     if (page != 2) DrawSlot(TexArrow, 658, 34, 674, 50, 16, 0, 16, 16, 32, 16, FadeAlpha);
-    DrawHeadingAndRanks();
+    DrawHeading();
+    DrawRanks();
     const int first = GroupStart(stage);
     for (int r = 0; r < 3; ++r) {
         DrawRowScore(HiscoreTable[first + r], r);
@@ -159,9 +163,11 @@ void NameEntryScene() {
     PingPong(&BlinkFlag, &FadeAlpha, 0.02f);
 
     BeginFrame(kMenuRed, kMenuGreen, kMenuBlue);
-    DrawSlot(TexHiscoreB, -60, 0, 452, 128, 0, 0, 512, 128, 512, 128, 1.0f);
+    // The heading goes first here, and only once: drawn twice, its
+    // see-through edges would come out darker than in the hiscore view.
+    DrawHeading();
     DrawStageCaption(stage);
-    DrawHeadingAndRanks();
+    DrawRanks();
     const int first = GroupStart(stage);
     for (int r = 0; r < 3; ++r) {
         DrawRowScore(HiscoreTable[first + r], r);

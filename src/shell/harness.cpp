@@ -58,9 +58,15 @@ void BeforeFrame(int frame, void* p) {
         ++run->nextEvent;
     }
     if (run->options->inputHook) run->options->inputHook(frame, run->options->hookCtx);
-    // The device copies a presented picture only when asked beforehand.
+    // The device copies a presented picture only when asked beforehand. A
+    // frame that presents nothing (a menu's confirming frame, the stage
+    // load) still has a screenshot: the picture presented last before it. So
+    // every present is copied until the last screenshot's frame has run.
     for (const auto& shot : run->options->screenshots) {
-        if (shot.first == frame) RdCaptureNextPresent();
+        if (shot.first >= frame) {
+            RdCaptureNextPresent();
+            break;
+        }
     }
 }
 

