@@ -209,6 +209,15 @@ TEST(Script, ParsesEveryEventKind) {
     EXPECT_FALSE(ParseScript("1 focus sideways\n", &ev, &line, &reason));
     EXPECT_FALSE(ParseScript("1 jump\n", &ev, &line, &reason));
     EXPECT_FALSE(ParseScript("x down A\n", &ev, &line, &reason));
+
+    // One frame's events all wait in the 256-event input queue; the 257th would be
+    // dropped silently, so the script is refused at the line that brings it.
+    std::string full;
+    for (int i = 0; i < 256; ++i) full += "3 mouse 1 0\n";
+    EXPECT_TRUE(ParseScript(full + "4 mouse 1 0\n", &ev, &line, &reason)) << reason;
+    EXPECT_FALSE(ParseScript("2 tap A\n" + full, &ev, &line, &reason));  // the tap's release is on 3
+    EXPECT_EQ(line, 257);
+    EXPECT_EQ(reason, "too many events for one frame");
 }
 
 }  // namespace

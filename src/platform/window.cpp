@@ -15,7 +15,7 @@ bool g_active = true;
 bool g_scripted = false;
 
 // Scripted events wait here ahead of the real ones.
-constexpr int kInjectCapacity = 256;
+constexpr int kInjectCapacity = kPlatformInjectCapacity;
 PlatformEvent g_injected[kInjectCapacity];
 int g_injectHead = 0;
 int g_injectCount = 0;
@@ -244,7 +244,7 @@ bool PlatformNextEvent(PlatformEvent* ev) {
 }
 
 void PlatformInjectEvent(const PlatformEvent& ev) {
-    if (g_injectCount == kInjectCapacity) return;  // a script never queues this many at once
+    if (g_injectCount == kInjectCapacity) return;  // scripts are checked against this when parsed
     g_injected[(g_injectHead + g_injectCount) % kInjectCapacity] = ev;
     ++g_injectCount;
 }

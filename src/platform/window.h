@@ -36,7 +36,9 @@ struct PlatformEvent {
 // True when an event is waiting (real or injected); does not remove it.
 bool PlatformPeekEvent();
 bool PlatformNextEvent(PlatformEvent* ev);
-// Scripted input: queued ahead of the real events.
+// Scripted input: queued ahead of the real events. The queue holds this many;
+// the loop drains it before every frame, so it bounds one frame's events.
+constexpr int kPlatformInjectCapacity = 256;
 void PlatformInjectEvent(const PlatformEvent& ev);
 // When scripted, real input events (keys, mouse, focus) are discarded.
 void PlatformSetScripted(bool scripted);

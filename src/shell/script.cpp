@@ -61,6 +61,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, int* er
         std::vector<std::string> w;
         for (std::string s; words >> s;) w.push_back(s);
         if (w.empty()) continue;
+        const size_t first = out->size();
         int frame;
         if (!ParseInt(w[0], 1, 1000000000, &frame)) return fail("frame must be a number from 1");
         if (w.size() < 2) return fail("missing event");
@@ -96,8 +97,18 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, int* er
         } else {
             return fail("unknown event");
         }
+        for (size_t i = first; i < out->size(); ++i) (*out)[i].line = number;
     }
     std::stable_sort(out->begin(), out->end(),
                      [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
+    // Every event of a frame waits in the input queue until the frame runs;
+    // more than it holds would be lost without a word, so such a script is refused.
+    for (size_t i = 0; i + kPlatformInjectCapacity < out->size(); ++i) {
+        const ScriptEvent& over = (*out)[i + kPlatformInjectCapacity];
+        if (over.frame == (*out)[i].frame) {
+            number = over.line;
+            return fail("too many events for one frame");
+        }
+    }
     return true;
 }
