@@ -292,12 +292,20 @@ bool PlatformMouseOpen() {
     // Relative mode hides the cursor and keeps it over the window, so clicks
     // used as fire buttons never reach another window.
     g_mouseOpen = SDL_SetRelativeMouseMode(SDL_TRUE) == 0;
-    if (!g_mouseOpen) std::fprintf(stderr, "Zorbat U.F.O.: no relative mouse; playing without it\n");
+    if (!g_mouseOpen) {
+        // Without mouse input the cursor is still hidden over the window and
+        // kept there, as it is with the mouse.
+        std::fprintf(stderr, "Zorbat U.F.O.: no relative mouse; playing without it\n");
+        SDL_ShowCursor(SDL_DISABLE);
+    }
     return g_mouseOpen;
 }
 
 void PlatformMouseClose() {
-    if (g_mouseOpen && !g_scripted && g_videoUp) SDL_SetRelativeMouseMode(SDL_FALSE);
+    if (!g_scripted && g_videoUp) {
+        if (g_mouseOpen) SDL_SetRelativeMouseMode(SDL_FALSE);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
     g_mouseOpen = false;
 }
 
@@ -315,6 +323,6 @@ void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]) {
 }
 
 void PlatformConfineCursor(bool confine) {
-    if (!g_window || g_scripted || !g_mouseOpen) return;
+    if (!g_window || g_scripted) return;
     SDL_SetWindowGrab(g_window, confine ? SDL_TRUE : SDL_FALSE);
 }
