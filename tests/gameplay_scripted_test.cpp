@@ -93,6 +93,13 @@ protected:
         return 0;
     }
 
+    // Harness frames of play frames 0 .. last, play frame 1 running on harness frame p.
+    static std::vector<int> PlayFrames(int p, int last) {
+        std::vector<int> frames;
+        for (int k = 0; k <= last; ++k) frames.push_back(p + k - 1);
+        return frames;
+    }
+
     static std::string At(int frame, const std::string& line) { return std::to_string(frame) + " " + line + "\n"; }
 
     // Title fade-in, Start, then stage 1 (the harness's frame numbers; the
@@ -149,8 +156,7 @@ TEST_F(ScriptedPlay, CraftThrustClimbFireAndTurnMatchTheirNumbers) {
     s += At(p + 49, "button 0 up") + At(p + 59, "button 1 down") + At(p + 99, "button 0 down");
     s += At(p + 139, "mouse 180 0") + At(p + 140, "mouse 0 36") + At(p + 141, "mouse 0 1458");
     s += At(p + 142, "mouse 0 -2880");
-    std::vector<int> dumps;
-    for (int k = 0; k <= 145; ++k) dumps.push_back(p + k - 1);
+    const std::vector<int> dumps = PlayFrames(p, 145);
     const auto st = Run(s, p + 145, dumps);
     auto play = [&](int k) -> const Value& { return st.at(p + k - 1); };
 
@@ -189,8 +195,7 @@ TEST_F(ScriptedPlay, BeamsLeadHitAndLeaveSparksForThirtyOneFrames) {
                kOpenMap);
     const int p = FindPlayStart();
     ASSERT_GT(p, 0);
-    std::vector<int> dumps;
-    for (int k = 0; k <= 60; ++k) dumps.push_back(p + k - 1);
+    const std::vector<int> dumps = PlayFrames(p, 60);
     const auto st = Run(At(p - 10, "button 0 down"), p + 60, dumps);
     auto play = [&](int k) -> const Value& { return st.at(p + k - 1); };
 
@@ -235,8 +240,7 @@ TEST_F(ScriptedPlay, ARammingTankStunsTheCraftForTwentyNineFrames) {
                kOpenMap);
     const int p = FindPlayStart();
     ASSERT_GT(p, 0);
-    std::vector<int> dumps;
-    for (int k = 0; k <= 90; ++k) dumps.push_back(p + k - 1);
+    const std::vector<int> dumps = PlayFrames(p, 90);
     const auto st = Run(At(p - 10, "down S"), p + 90, dumps);
     auto player = [&](int k) -> const Value& { return st.at(p + k - 1)["player"]; };
     auto z = [&](int k) { return player(k)["position"][2].Num(); };
@@ -271,8 +275,7 @@ TEST_F(ScriptedPlay, EnemyPatternsMatchTheirNumbers) {
                kOpenMap);
     const int p = FindPlayStart();
     ASSERT_GT(p, 0);
-    std::vector<int> dumps;
-    for (int k = 0; k <= 30; ++k) dumps.push_back(p + k - 1);
+    std::vector<int> dumps = PlayFrames(p, 30);
     for (int k : {166, 167, 168, 200, 201, 216, 217, 218, 240, 300, 401, 402}) dumps.push_back(p + k - 1);
     const auto st = Run("", p + 402, dumps);
     auto enemy = [&](int k, int i) -> const Value& { return st.at(p + k - 1)["enemies"][i]; };
