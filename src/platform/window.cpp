@@ -15,8 +15,7 @@ bool g_active = true;
 bool g_scripted = false;
 
 // Scripted events wait here ahead of the real ones.
-constexpr int kInjectCapacity = kPlatformInjectCapacity;
-PlatformEvent g_injected[kInjectCapacity];
+PlatformEvent g_injected[kPlatformInjectCapacity];
 int g_injectHead = 0;
 int g_injectCount = 0;
 
@@ -231,7 +230,7 @@ bool PlatformPeekEvent() { return g_injectCount > 0 || FillPending(); }
 bool PlatformNextEvent(PlatformEvent* ev) {
     if (g_injectCount > 0) {
         *ev = g_injected[g_injectHead];
-        g_injectHead = (g_injectHead + 1) % kInjectCapacity;
+        g_injectHead = (g_injectHead + 1) % kPlatformInjectCapacity;
         --g_injectCount;
     } else if (FillPending()) {
         *ev = g_pending;
@@ -244,8 +243,8 @@ bool PlatformNextEvent(PlatformEvent* ev) {
 }
 
 void PlatformInjectEvent(const PlatformEvent& ev) {
-    if (g_injectCount == kInjectCapacity) return;  // scripts are checked against this when parsed
-    g_injected[(g_injectHead + g_injectCount) % kInjectCapacity] = ev;
+    if (g_injectCount == kPlatformInjectCapacity) return;  // scripts are checked against this when parsed
+    g_injected[(g_injectHead + g_injectCount) % kPlatformInjectCapacity] = ev;
     ++g_injectCount;
 }
 
