@@ -20,11 +20,6 @@ void ScrambleBytes(uint8_t* bytes, uint32_t size);
 // 1 when the texture was created into *slot; a missing entry shows the image message and quits.
 int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** slot);
 
-// The not-found message of a lookup: `format` holds one %s for the wanted name
-// ("データ\"%s\"が見つかりませんでした" for meshes). Shows it with no caption and
-// posts the quit request.
-void ShowMissingEntryMessage(const char* format, const char* name);
-
 enum class ArchiveScan {
     Complete,    // every entry visited up to the end of the file
     Stopped,     // the visitor asked to stop
