@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "gl_fixture.h"
 #include "game/stage.h"
@@ -56,8 +57,8 @@ protected:
     static void Key(int vk, bool down) { KeyState[vk] = down ? 1 : 0; }
     // The table a first run writes, read back the way the title reads it.
     static void UseDefaultTable() {
-        HiscoreCreateDefault(kHiscorePath);
-        ASSERT_EQ(HiscoreRead(kHiscorePath, HiscoreTable, kHiscoreEntries), 1);
+        HiscoreCreateDefault(HiscorePath());
+        ASSERT_EQ(HiscoreRead(HiscorePath(), HiscoreTable, kHiscoreEntries), 1);
     }
 
     std::filesystem::path old_, dir_;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "formats/archive.h"
+#include "formats/data_dir.h"
 #include "game/effects.h"
 #include "game/enemies.h"
 #include "game/stage.h"
@@ -125,7 +126,7 @@ void LoadShotAssets() {
     ClearPools();
     SeedRandomFromClock();
     for (int i = 0; i < 3; ++i) {
-        LoadTextureFromArchive(kImageArchive, kEffectTextureFiles[i], &EffectTextures[i]);
+        LoadTextureFromArchive(DataFile(kImageArchive).c_str(), kEffectTextureFiles[i], &EffectTextures[i]);
     }
     BuildShotColliders();
 }

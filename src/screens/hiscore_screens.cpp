@@ -2,6 +2,7 @@
 // follows a result good enough for the table.
 #include "screens/hiscore_screens.h"
 
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "graphics/device.h"
@@ -183,7 +184,7 @@ void NameEntryScene() {
     EndFrame();
 
     if (ButtonPressed(ButtonEnter) == 1) {
-        HiscoreWrite(kHiscorePath, HiscoreTable);
+        HiscoreWrite(HiscorePath(), HiscoreTable);
         LeaveNameEntry();
     }
 }
