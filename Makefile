@@ -16,7 +16,7 @@ build:
 	@scripts/deps.sh play
 	$(CONFIGURE)
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target gamedata
-	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat icons
 
 data:
 	@scripts/deps.sh play
