@@ -1,10 +1,9 @@
 // Spheres, separating-axis boxes and the list searches built on them.
 #include <gtest/gtest.h>
-
 #include <cstring>
 
-#include "game/actor.h"
-#include "graphics/collision.h"
+#include "core/actor.h"
+#include "core/collision.h"
 #include "graphics/transform.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "game/actor.h"
-#include "graphics/math3d.h"
+#include "core/actor.h"
+#include "core/math3d.h"
 
 struct CameraSetup {
     Vec3 cameraOffset;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/random.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/device.h"
@@ -9,7 +10,6 @@
 #include "graphics/sprite.h"
 #include "graphics/transform.h"
 #include "platform/render.h"
-#include "shell/random.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The shot and effect pools.
 #pragma once
-#include "game/actor.h"
+#include "core/actor.h"
 
 constexpr int kShotSlots = 128;
 constexpr int kEffectSlots = 32;

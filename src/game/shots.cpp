@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/manifest.h"
+#include "core/random.h"
 #include "formats/archive.h"
 #include "game/effects.h"
 #include "game/enemies.h"
@@ -10,8 +12,6 @@
 #include "graphics/mesh.h"
 #include "graphics/transform.h"
 #include "platform/render.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
 
 Collider ShotKindCollider[kShotKinds];
 Texture* EffectTextures[3];

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "graphics/image_prefetch.h"
@@ -9,10 +13,6 @@
 #include "graphics/sprite.h"
 #include "platform/system.h"
 #include "platform/window.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 int SceneId = SceneStartup;

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "formats/archive.h"
 #include "formats/hiscore.h"
 #include "game/shots.h"
@@ -12,8 +14,6 @@
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 int LoadingFrames = 0;

@@ -1,11 +1,11 @@
 // Bounding spheres refined by sets of oriented boxes (separating-axis test).
 // Every ordering below is deliberate: callers rely on which box or actor is
 // found first, and on touching counting as a hit.
-#include "graphics/collision.h"
+#include "core/collision.h"
 
 #include <cmath>
 
-#include "game/actor.h"
+#include "core/actor.h"
 #include "graphics/transform.h"
 
 void SetBoxAxes(CollisionBox* box, Vec3 angles) {

@@ -1,7 +1,7 @@
 // The collision model: a bounding sphere per collider, refined by a set of
 // oriented boxes tested with the separating-axis method.
 #pragma once
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 struct Actor;
 struct StageObject;

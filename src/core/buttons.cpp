@@ -1,9 +1,9 @@
-#include "shell/input.h"
+#include "core/buttons.h"
 
 #include <cstring>
 
+#include "core/scene_id.h"
 #include "platform/window.h"
-#include "shell/scenes.h"
 
 uint8_t KeyState[256];
 uint8_t ButtonState[kButtonCount];

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstring>
 
-#include "graphics/collision.h"
-#include "graphics/math3d.h"
+#include "core/collision.h"
+#include "core/math3d.h"
 
 struct ActorState {
     float s[10];

@@ -1,7 +1,7 @@
 // Seeding from the clock lives apart from the generator, so that code which
 // only draws numbers (the data files, the fuzzers) needs no platform layer.
+#include "core/random.h"
 #include "platform/system.h"
-#include "shell/random.h"
 
 void SeedRandomFromClock() {
     uint32_t seed;
