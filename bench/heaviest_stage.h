@@ -14,6 +14,7 @@
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
+#include "platform/mouse.h"
 #include "platform/window.h"
 
 namespace heaviest {

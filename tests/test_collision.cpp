@@ -4,6 +4,7 @@
 
 #include "core/actor.h"
 #include "core/collision.h"
+#include "game/actor_hits.h"
 #include "graphics/transform.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "core/collision.h"
 #include "formats/stage_check.h"
 #include "formats/stage_files.h"
+#include "game/actor_hits.h"
 
 namespace {
 

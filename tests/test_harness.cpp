@@ -12,6 +12,7 @@
 #include "core/scene_id.h"
 #include "graphics/device.h"
 #include "platform/image.h"
+#include "platform/mouse.h"
 #include "run_util.h"
 #include "shell/harness.h"
 

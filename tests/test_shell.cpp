@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/random.h"
+#include "platform/random_clock.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/game_loop.h"

@@ -1,4 +1,4 @@
-// The scene state machine and the frame dispatcher.
+// The scene numbers of the state machine and the current scene.
 #pragma once
 
 enum SceneIdValue {
@@ -17,23 +17,5 @@ enum SceneIdValue {
 };
 constexpr int kSceneCount = 12;
 
+// The scene whose handler runs next frame; a handler changes scene by writing it.
 extern int SceneId;
-extern int WindowActive;
-
-// One frame: records activity, polls the mouse outside start-up and play, runs the scene.
-void DispatchScene();
-void StartupScene();
-void TearDown();
-
-// Scene handlers, one per scene.
-void LoadingScene();          // shell/loading
-void TitleScene();            // screens/title
-void HiscoreViewScene();      // screens/hiscore_screens
-void StageSelectScene();      // screens/title
-void LoadStage();             // game/stage_setup
-void CountdownScene();        // screens/stage_screens
-void PlayFrame();             // game/play
-void PauseScene();            // screens/stage_screens
-void StageEndScene();         // screens/stage_screens
-void ResultScene();           // screens/stage_screens
-void NameEntryScene();        // screens/hiscore_screens

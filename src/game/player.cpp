@@ -5,9 +5,11 @@
 #include "core/buttons.h"
 #include "core/manifest.h"
 #include "core/scene_id.h"
+#include "game/actor_hits.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
+#include "platform/mouse.h"
 #include "sound/sound.h"
 
 namespace {

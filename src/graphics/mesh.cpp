@@ -9,6 +9,7 @@
 
 #include "formats/archive.h"
 #include "formats/xfile.h"
+#include "graphics/archive_texture.h"
 #include "graphics/mesh_texture.h"
 #include "graphics/sprite.h"
 #include "platform/system.h"

@@ -1,5 +1,7 @@
 // Seeding from the clock lives apart from the generator, so that code which
 // only draws numbers (the data files, the fuzzers) needs no platform layer.
+#include "platform/random_clock.h"
+
 #include "core/random.h"
 #include "platform/system.h"
 

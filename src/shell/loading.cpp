@@ -7,10 +7,10 @@
 
 #include "core/manifest.h"
 #include "core/scene_id.h"
-#include "formats/archive.h"
 #include "formats/hiscore.h"
 #include "game/shots.h"
 #include "game/stage.h"
+#include "graphics/archive_texture.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
