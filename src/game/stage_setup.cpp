@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "formats/data_dir.h"
 #include "formats/stage_files.h"
 #include "game/player.h"
@@ -9,8 +11,7 @@
 #include "game/stage.h"
 #include "graphics/mesh.h"
 #include "platform/messages.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
+#include "platform/system.h"
 
 namespace {
 

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "formats/archive.h"
+#include "formats/xfile.h"
+#include "graphics/archive_texture.h"
 #include "graphics/mesh_texture.h"
 #include "graphics/sprite.h"
 #include "platform/messages.h"
-#include "platform/xfile.h"
+#include "platform/system.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/manifest.h"
 #include "formats/data_dir.h"
 #include "platform/messages.h"
 #include "platform/user_dirs.h"
-#include "shell/manifest.h"
 
 #ifndef ZORBAT_DATA_FROM_BIN
 #define ZORBAT_DATA_FROM_BIN "../share/zorbat"

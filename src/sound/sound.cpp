@@ -2,16 +2,16 @@
 // platform mixer and synthesizer.
 #include "sound/sound.h"
 
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "formats/midi_file.h"
+#include "formats/wave_file.h"
 #include "platform/audio.h"
 #include "platform/messages.h"
 #include "platform/synth.h"
 #include "platform/system.h"
-#include "sound/midi_file.h"
-#include "sound/wave_file.h"
-
-#include <cmath>
-#include <cstdio>
-#include <vector>
 
 namespace {
 constexpr size_t kMaxWaveFileBytes = size_t(64) << 20;
