@@ -1,5 +1,8 @@
 #include "pilots.h"
 
+#include "game/enemies.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -64,7 +67,9 @@ void Remember(Pilot* p, const Glimpse& g) {
     bool seen[kMaxEnemies] = {};
     for (int i = 0; i < g.enemyCount; ++i) {
         const SeenThing& e = g.enemies[i];
-        p->enemies[e.id] = PilotMemory{true, e.kind, e.position};
+        PilotMemory& m = p->enemies[e.id];
+        const Vec3 velocity = m.known && m.seen == g.frame - 1 ? e.position - m.position : Vec3{0, 0, 0};
+        m = PilotMemory{true, e.kind, e.position, velocity, g.frame};
         seen[e.id] = true;
     }
     for (int i = 0; i < kMaxEnemies; ++i) {
@@ -73,17 +78,31 @@ void Remember(Pilot* p, const Glimpse& g) {
     }
 }
 
-int NearestKnown(const Pilot& p, Vec3 from) {
+// The nearest enemy it knows of; the skilled pilot counts an aircraft, which
+// comes after it, as twice as near. It keeps after the one it is already
+// fighting unless another comes much nearer, as a player finishes a target
+// rather than spreading hits over several.
+float Reach(const Pilot& p, int i, Vec3 from) {
+    const float d = Length(p.enemies[i].position - from);
+    return p.kind == PilotSkilled && p.enemies[i].kind == SeenAircraft ? d * 0.5f : d;
+}
+
+int ChooseTarget(Pilot* p, Vec3 from) {
     int best = -1;
     float bestDistance = 0.0f;
     for (int i = 0; i < kMaxEnemies; ++i) {
-        if (!p.enemies[i].known) continue;
-        const float d = Length(p.enemies[i].position - from);
+        if (!p->enemies[i].known) continue;
+        const float d = Reach(*p, i, from);
         if (best < 0 || d < bestDistance) {
             best = i;
             bestDistance = d;
         }
     }
+    const int current = p->target;
+    if (current >= 0 && p->enemies[current].known && best != current &&
+        bestDistance > 0.6f * Reach(*p, current, from))
+        best = current;
+    p->target = best;
     return best;
 }
 
@@ -113,26 +132,38 @@ void HoldHeight(const Pilot& p, float height, Controls* c) {
     if (ahead > height + 1.0f) c->keys[KeyDive] = true;
 }
 
-// Pushing forward and not getting anywhere (a wall, a roof): go up for a while.
+// Pushing on and not getting anywhere (a wall, a roof, the edge of the
+// stage): back away the other way for a while, and go up if low among the
+// buildings. It judges by the pictures, so the keys of 12 more frames count.
 void UnlessStuck(Pilot* p, int frame, Controls* c) {
     constexpr int kWindow = 30;
-    if (frame < p->climbUntil) {
-        c->keys[KeyClimb] = true;
-        c->keys[KeyDive] = false;
+    if (frame < p->unstickUntil) {
+        const bool forward = c->keys[KeyForward];
+        c->keys[KeyForward] = c->keys[KeyBack];
+        c->keys[KeyBack] = forward || !c->keys[KeyForward];
+        c->keys[KeyLeft] = p->unstickSide < 0;
+        c->keys[KeyRight] = p->unstickSide > 0;
+        if (p->trailCount > 0 && p->trail[(p->trailCount - 1) % 32].y < 24.0f) {
+            c->keys[KeyClimb] = true;
+            c->keys[KeyDive] = false;
+        }
         return;
     }
     if (p->trailCount <= kWindow) return;
-    for (int k = 1; k <= kWindow; ++k)
-        if (!p->forwardHeld[(frame - k) % 32]) return;
+    for (int k = 1; k <= kWindow + kReactionFrames; ++k)
+        if (!p->moveHeld[(frame - k) % 64]) return;
     const Vec3 now = p->trail[(p->trailCount - 1) % 32];
     const Vec3 then = p->trail[(p->trailCount - 1 - kWindow) % 32];
-    if (Horizontal(now - then) < 4.0f) p->climbUntil = frame + 40;
+    if (Horizontal(now - then) < 4.0f) {
+        p->unstickUntil = frame + 45;
+        p->unstickSide = c->keys[KeyRight] ? -1 : (c->keys[KeyLeft] ? 1 : ((Roll(p) & 1) ? 1 : -1));
+    }
 }
 
 // The skilled pilot's footwork: where to hold its height, whether to weave.
-void Footwork(Pilot* p, const Glimpse& g, int target, int frame, Controls* c) {
+void Footwork(Pilot* p, const Glimpse& g, Vec3 craft, int target, int frame, Controls* c) {
     const PilotMemory& t = p->enemies[target];
-    const Vec3 d = t.position - g.craftPosition;
+    const Vec3 d = t.position - craft;
     const float horizontal = Horizontal(d);
     const bool hurt = g.life * 2 < g.maxLife;
     const float standoff = hurt ? 65.0f : 32.0f;
@@ -141,47 +172,70 @@ void Footwork(Pilot* p, const Glimpse& g, int target, int frame, Controls* c) {
     c->keys[KeyBack] = horizontal < standoff - 8.0f;
 
     // Tank shells fly level at the turret's height: stay well above it. Below
-    // a gunship it drops torpedoes; more than 2.5 under it its bullets fly
-    // level over the craft, so the craft sits level with it or above.
+    // a gunship, near or far, it drops torpedoes; more than 2.5 under it its
+    // bullets fly level over the craft, so the craft keeps level with every
+    // gunship it knows of, or above.
     float height = t.position.y;
     if (t.kind == SeenTank) height = 7.0f;
     if (t.kind == SeenGunship) height = t.position.y + 1.0f;
     for (const PilotMemory& e : p->enemies) {
-        if (e.known && e.kind == SeenGunship && Horizontal(e.position - g.craftPosition) < 70.0f &&
-            height < e.position.y - 2.0f)
-            height = e.position.y - 2.0f;
+        if (e.known && e.kind == SeenGunship && height < e.position.y - 2.0f) height = e.position.y - 2.0f;
     }
+    // A torpedo's sound with no gunship in sight: one is somewhere above; go up.
+    if (g.torpedoesDropped > 0) {
+        p->torpedoCeiling = std::min(std::max(p->torpedoCeiling, g.craftPosition.y + 6.0f), 50.0f);
+        p->torpedoAlarmUntil = frame + 150;
+    }
+    if (frame >= p->torpedoAlarmUntil) p->torpedoCeiling = 0.0f;
+    height = std::max(height, p->torpedoCeiling);
     HoldHeight(*p, height, c);
 
-    // Weave across the line of fire of anything armed nearby; circle tanks.
-    bool underFire = false;
-    int dodgeSide = 0;
+    // A shot coming its way: step off its line, and keep going that way a
+    // while. Homing torpedoes turn their nose up or down at once but their
+    // heading only slowly, so sideways is the way out for them too.
+    const SeenThing* nearest = nullptr;
+    float nearestDistance = 45.0f;
     for (int i = 0; i < g.shotCount; ++i) {
         const SeenThing& s = g.shots[i];
         const Vec3 toCraft = g.craftPosition - s.position;
         const float distance = Length(toCraft);
-        if (distance > 45.0f) continue;
-        const float yaw = s.rotation.y * kDegToRad, pitch = s.rotation.x * kDegToRad;
-        const Vec3 heading{std::sin(yaw) * std::cos(pitch), -std::sin(pitch), std::cos(yaw) * std::cos(pitch)};
-        if (Dot(heading, toCraft) < 0.9f * distance) continue;  // not coming this way
-        underFire = true;
-        // Step off its line on the side the craft already leans to.
-        const float side = heading.x * toCraft.z - heading.z * toCraft.x;
-        dodgeSide = side > 0.0f ? 1 : -1;
-        if (s.kind == SeenTorpedo) c->keys[KeyClimb] = true, c->keys[KeyDive] = false;
+        if (distance > nearestDistance) continue;
+        if (Dot(HeadingOf(s.rotation), toCraft) < 0.9f * distance) continue;  // not coming this way
+        nearest = &s;
+        nearestDistance = distance;
     }
-    const bool armed = t.kind != SeenTarget;
+    // A charger whose glow blinks is about to fire along its nose, which
+    // follows the craft: keep moving across it, no turning back, until the beam is by.
+    for (int i = 0; i < g.enemyCount; ++i) {
+        const SeenThing& e = g.enemies[i];
+        if (e.kind == SeenCharger && e.glow > 1.0f && Length(e.position - g.craftPosition) < 200.0f &&
+            frame >= p->dodgeUntil) {
+            p->dodgeUntil = frame + 70;
+            p->weaveUntil = std::max(p->weaveUntil, p->dodgeUntil);
+        }
+    }
+    if (nearest != nullptr && frame >= p->dodgeUntil) {
+        const Vec3 heading = HeadingOf(nearest->rotation);
+        const Vec3 toCraft = g.craftPosition - nearest->position;
+        // The craft's right, against the side of the shot's line it is on.
+        const float yaw = g.craftRotation.y * kDegToRad;
+        const Vec3 right{std::cos(yaw), 0.0f, -std::sin(yaw)};
+        const Vec3 off = toCraft - heading * Dot(heading, toCraft);
+        p->weaveSide = Dot(off, right) >= 0.0f ? 1 : -1;
+        p->dodgeUntil = frame + 30;
+        p->weaveUntil = std::max(p->weaveUntil, p->dodgeUntil);
+    }
+    // Otherwise weave across the line of fire of anything armed nearby; go
+    // round tanks and aircraft in long circles, which their slow turning
+    // cannot follow.
+    const bool circles = t.kind == SeenTank || t.kind == SeenAircraft;
     if (frame >= p->weaveUntil) {
         p->weaveSide = -p->weaveSide;
-        p->weaveUntil = frame + (t.kind == SeenTank ? Between(p, 150, 260) : Between(p, 40, 110));
+        p->weaveUntil = frame + (circles ? Between(p, 150, 260) : Between(p, 90, 180));
     }
-    int side = 0;
-    if (underFire) side = dodgeSide;
-    else if (armed && horizontal < standoff + 45.0f) side = p->weaveSide;
-    if (side != 0) {
-        // Seen from the craft facing the target, "right" is +x turned by its yaw.
-        c->keys[side > 0 ? KeyRight : KeyLeft] = true;
-    }
+    const bool armed = t.kind != SeenTarget;
+    if (frame < p->dodgeUntil || (armed && horizontal < standoff + 45.0f))
+        c->keys[p->weaveSide > 0 ? KeyRight : KeyLeft] = true;
 }
 
 }  // namespace
@@ -205,7 +259,7 @@ void StartPilot(Pilot* p, int kind, uint32_t seed) {
     std::memset(p->enemies, 0, sizeof p->enemies);
     std::memset(p->madeDx, 0, sizeof p->madeDx);
     std::memset(p->madeDy, 0, sizeof p->madeDy);
-    std::memset(p->forwardHeld, 0, sizeof p->forwardHeld);
+    std::memset(p->moveHeld, 0, sizeof p->moveHeld);
     p->weaveSide = (Roll(p) & 1) ? 1 : -1;
     p->searchPitchFlip = (Roll(p) & 1) ? 1 : -1;
 }
@@ -215,7 +269,7 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
     const int slot = frame % (kReactionFrames + 1);
     p->madeDx[slot] = 0;
     p->madeDy[slot] = 0;
-    p->forwardHeld[frame % 32] = false;
+    p->moveHeld[frame % 64] = false;
     if (p->kind == PilotIdle || seen == nullptr) return c;
 
     const Glimpse& g = *seen;
@@ -225,6 +279,13 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
 
     float yaw, pitch;
     HeadingNow(*p, g, frame, &yaw, &pitch);
+    // Where the craft is by now: the picture's place carried on at the speed
+    // the last two pictures show.
+    Vec3 craft = g.craftPosition;
+    if (p->trailCount >= 2) {
+        const Vec3 before = p->trail[(p->trailCount - 2) % 32];
+        craft = craft + (g.craftPosition - before) * static_cast<float>(frame - g.frame);
+    }
     if (frame >= p->aimUntil) {
         const float spread = p->kind == PilotNovice ? 2.5f : 1.2f;
         p->aimYaw = Uniform(p, -spread, spread);
@@ -232,7 +293,7 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
         p->aimUntil = frame + Between(p, 20, 60);
     }
 
-    const int target = NearestKnown(*p, g.craftPosition);
+    const int target = ChooseTarget(p, craft);
     if (target < 0) {
         // Nothing known: look around, turning steadily, the nose now level,
         // now raised, a turn each.
@@ -240,7 +301,15 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
         const float lookPitch = p->searchPitchFlip > 0 ? -12.0f : 2.0f;
         AimHand(p, yaw, pitch, yaw + 20.0f, lookPitch, &c);
     } else {
-        const Vec3 d = p->enemies[target].position - g.craftPosition;
+        const PilotMemory& t = p->enemies[target];
+        Vec3 aim = t.position;
+        if (p->kind == PilotSkilled && t.seen == g.frame) {
+            // It leads a target it has in sight: where it will be when the
+            // beam (3.1 units a frame) gets there, counted from the picture.
+            const float flight = std::min(Length(t.position - craft) / 3.1f, 45.0f);
+            aim = aim + t.velocity * (static_cast<float>(frame - t.seen) + flight);
+        }
+        const Vec3 d = aim - craft;
         const float goalYaw = Degrees(std::atan2(d.x, d.z)) + p->aimYaw;
         float goalPitch = -Degrees(std::atan2(d.y, Horizontal(d))) + p->aimPitch;
         if (goalPitch > 75.0f) goalPitch = 75.0f;
@@ -251,7 +320,7 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
         c.buttons[0] = onNose;
         if (p->kind == PilotSkilled) {
             c.buttons[1] = onNose;
-            Footwork(p, g, target, frame, &c);
+            Footwork(p, g, craft, target, frame, &c);
         } else {
             c.keys[KeyForward] = Horizontal(d) > 20.0f;
             HoldHeight(*p, p->enemies[target].position.y, &c);
@@ -260,6 +329,7 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
     UnlessStuck(p, frame, &c);
     p->madeDx[slot] = c.mouseDx;
     p->madeDy[slot] = c.mouseDy;
-    p->forwardHeld[frame % 32] = c.keys[KeyForward];
+    p->moveHeld[frame % 64] =
+        c.keys[KeyForward] || c.keys[KeyBack] || c.keys[KeyLeft] || c.keys[KeyRight];
     return c;
 }

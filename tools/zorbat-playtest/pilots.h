@@ -39,6 +39,8 @@ struct PilotMemory {
     bool known;
     int kind;
     Vec3 position;
+    Vec3 velocity;  // from two pictures in a row, else 0
+    int seen;       // frame of the picture it was last seen in
 };
 
 struct Pilot {
@@ -50,11 +52,16 @@ struct Pilot {
     int madeDy[kReactionFrames + 1];
     Vec3 trail[32];  // the craft's position in the last pictures, for noticing it is stuck
     int trailCount = 0;
-    bool forwardHeld[32];
-    int climbUntil = 0;
+    bool moveHeld[64];  // a flight key held on each recent frame
+    int target = -1;    // the enemy it is after
+    int unstickUntil = 0;
+    int unstickSide = 1;
     int searchPitchFlip = 0;
     int weaveSide = 1;
     int weaveUntil = 0;
+    int dodgeUntil = 0;
+    float torpedoCeiling = 0.0f;  // climb above this while torpedoes keep dropping
+    int torpedoAlarmUntil = 0;
     float aimYaw = 0.0f, aimPitch = 0.0f;  // the hand's error of the moment
     int aimUntil = 0;
 };

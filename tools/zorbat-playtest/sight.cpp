@@ -54,14 +54,19 @@ void TakeGlimpse(Glimpse* g, int frame) {
     for (int i = 0; i < EnemyCount && i < kMaxEnemies; ++i) {
         const Actor& e = Enemies[i];
         if (e.hitPoints <= 0 || !OnScreen(g->view, e.position, kEdge)) continue;
-        g->enemies[g->enemyCount++] = SeenThing{i, EnemyKind(e.name), e.position, e.rotation};
+        const int kind = EnemyKind(e.name);
+        const float glow = kind == SeenCharger && e.state != nullptr ? e.state->s[2] : 0.0f;
+        g->enemies[g->enemyCount++] = SeenThing{i, kind, e.position, e.rotation, glow};
     }
     g->shotCount = 0;
+    g->torpedoesDropped = 0;
     for (int i = 0; i < kShotSlots; ++i) {
         const Actor& s = ShotPool[i];
+        // Dropped this frame: 560 steps to live, two of them taken.
+        if (s.hitPoints == 558 && TagHas(s.name, "TORP")) ++g->torpedoesDropped;
         const int kind = s.hitPoints > 0 ? ShotKind(s.name) : 0;
         if (kind == 0 || !OnScreen(g->view, s.position, kEdge)) continue;
-        g->shots[g->shotCount++] = SeenThing{i, kind, s.position, s.rotation};
+        g->shots[g->shotCount++] = SeenThing{i, kind, s.position, s.rotation, 0.0f};
     }
 }
 

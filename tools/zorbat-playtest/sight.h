@@ -27,6 +27,7 @@ struct SeenThing {
     int kind;  // SeenKind
     Vec3 position;
     Vec3 rotation;
+    float glow;  // a charger's glow across its nose: brighter as its beam nears (it blinks past 1)
 };
 
 // One frame's picture.
@@ -42,6 +43,7 @@ struct Glimpse {
     SeenThing enemies[kMaxEnemies];
     int shotCount = 0;
     SeenThing shots[kShotSlots];  // enemy shots only
+    int torpedoesDropped = 0;     // heard, not seen: each drop plays its sound
 };
 
 // True when p shows inside the 800 x 600 view of the follow camera with the
