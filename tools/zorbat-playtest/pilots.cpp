@@ -150,11 +150,19 @@ void UnlessStuck(Pilot* p, int frame, Controls* c) {
         return;
     }
     if (p->trailCount <= kWindow) return;
+    // Turning and not turning: wedged against a building, which refuses the
+    // turn. The pictures of the last kWindow frames show the turns of the
+    // frames before them.
+    float turned = 0.0f;
+    for (int k = kReactionFrames + 1; k <= kWindow + kReactionFrames; ++k) turned += p->turnMade[(frame - k) % 64];
+    const float seenTurn = Wrap180(p->trailYaw[(p->trailCount - 1) % 32] - p->trailYaw[(p->trailCount - 1 - kWindow) % 32]);
+    const bool wedged = std::fabs(turned) > 20.0f && std::fabs(seenTurn) < 2.0f;
+    bool pushing = true;
     for (int k = 1; k <= kWindow + kReactionFrames; ++k)
-        if (!p->moveHeld[(frame - k) % 64]) return;
+        if (!p->moveHeld[(frame - k) % 64]) pushing = false;
     const Vec3 now = p->trail[(p->trailCount - 1) % 32];
     const Vec3 then = p->trail[(p->trailCount - 1 - kWindow) % 32];
-    if (Horizontal(now - then) < 4.0f) {
+    if (wedged || (pushing && Horizontal(now - then) < 4.0f)) {
         p->unstickUntil = frame + 45;
         p->unstickSide = c->keys[KeyRight] ? -1 : (c->keys[KeyLeft] ? 1 : ((Roll(p) & 1) ? 1 : -1));
     }
@@ -260,8 +268,9 @@ void StartPilot(Pilot* p, int kind, uint32_t seed) {
     std::memset(p->madeDx, 0, sizeof p->madeDx);
     std::memset(p->madeDy, 0, sizeof p->madeDy);
     std::memset(p->moveHeld, 0, sizeof p->moveHeld);
+    std::memset(p->turnMade, 0, sizeof p->turnMade);
     p->weaveSide = (Roll(p) & 1) ? 1 : -1;
-    p->searchPitchFlip = (Roll(p) & 1) ? 1 : -1;
+    p->searchLook = static_cast<int>(Roll(p) % 3);
 }
 
 Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
@@ -270,11 +279,13 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
     p->madeDx[slot] = 0;
     p->madeDy[slot] = 0;
     p->moveHeld[frame % 64] = false;
+    p->turnMade[frame % 64] = 0.0f;
     if (p->kind == PilotIdle || seen == nullptr) return c;
 
     const Glimpse& g = *seen;
     Remember(p, g);
     p->trail[p->trailCount % 32] = g.craftPosition;
+    p->trailYaw[p->trailCount % 32] = g.craftRotation.y;
     ++p->trailCount;
 
     float yaw, pitch;
@@ -295,11 +306,12 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
 
     const int target = ChooseTarget(p, craft);
     if (target < 0) {
-        // Nothing known: look around, turning steadily, the nose now level,
-        // now raised, a turn each.
-        if (frame % 120 == 0) p->searchPitchFlip = -p->searchPitchFlip;
-        const float lookPitch = p->searchPitchFlip > 0 ? -12.0f : 2.0f;
-        AimHand(p, yaw, pitch, yaw + 20.0f, lookPitch, &c);
+        // Nothing known: look around from roof height, turning steadily, the
+        // nose raised, level, then lowered, a turn each.
+        static const float kLook[3] = {-12.0f, 2.0f, 20.0f};
+        if (frame % 90 == 0) p->searchLook = (p->searchLook + 1) % 3;
+        AimHand(p, yaw, pitch, yaw + 20.0f, kLook[p->searchLook], &c);
+        HoldHeight(*p, 22.0f, &c);
     } else {
         const PilotMemory& t = p->enemies[target];
         Vec3 aim = t.position;
@@ -329,6 +341,7 @@ Controls FlyPilot(Pilot* p, const Glimpse* seen, int frame) {
     UnlessStuck(p, frame, &c);
     p->madeDx[slot] = c.mouseDx;
     p->madeDy[slot] = c.mouseDy;
+    p->turnMade[frame % 64] = static_cast<float>(c.mouseDx) / 18.0f;
     p->moveHeld[frame % 64] =
         c.keys[KeyForward] || c.keys[KeyBack] || c.keys[KeyLeft] || c.keys[KeyRight];
     return c;

@@ -50,13 +50,16 @@ struct Pilot {
     // The mouse motion it made on each recent frame (it knows its own hand).
     int madeDx[kReactionFrames + 1];
     int madeDy[kReactionFrames + 1];
-    Vec3 trail[32];  // the craft's position in the last pictures, for noticing it is stuck
+    // The craft's position and heading in the last pictures, for noticing it is stuck.
+    Vec3 trail[32];
+    float trailYaw[32];
     int trailCount = 0;
-    bool moveHeld[64];  // a flight key held on each recent frame
+    bool moveHeld[64];    // a flight key held on each recent frame
+    float turnMade[64];   // degrees of turn asked for on each recent frame
     int target = -1;    // the enemy it is after
     int unstickUntil = 0;
     int unstickSide = 1;
-    int searchPitchFlip = 0;
+    int searchLook = 0;  // which way it looks while it has nothing to go after
     int weaveSide = 1;
     int weaveUntil = 0;
     int dodgeUntil = 0;
