@@ -44,6 +44,14 @@ double KindDamage(const Summary& s, int kind) {
     return sum;
 }
 
+// {"gunship bullet":..., ...}: life lost to each weapon.
+void WriteDamage(std::FILE* f, const double (&damage)[kDamageSources], int decimals) {
+    std::fputc('{', f);
+    for (int k = 0; k < kDamageSources; ++k)
+        std::fprintf(f, "%s\"%s\":%.*f", k ? "," : "", DamageSourceName(k), decimals, damage[k]);
+    std::fputc('}', f);
+}
+
 void Cell(std::FILE* out, double v, const char* format, int width) {
     if (v < 0)
         std::fprintf(out, "%*s", width, "-");
@@ -137,10 +145,9 @@ bool WriteJson(const char* path, const std::vector<Summary>& rows, const std::ve
             std::fputs("\"secondsLeftOnClear\":null,\"scoreOnClear\":null,", f);
         std::fprintf(f, "\"bestDefaultHiscore\":%d,\"clearsAboveIt\":%d,\"killedShare\":{\"median\":%.3f},",
                      s.bestDefault, s.clearsAbove, s.killedMedian);
-        std::fputs("\"damagePerRun\":{", f);
-        for (int k = 0; k < kDamageSources; ++k)
-            std::fprintf(f, "%s\"%s\":%.2f", k ? "," : "", DamageSourceName(k), s.damagePerRun[k]);
-        std::fputs("}}", f);
+        std::fputs("\"damagePerRun\":", f);
+        WriteDamage(f, s.damagePerRun, 2);
+        std::fputc('}', f);
     }
     std::fputs("\n],\"runs\":[", f);
     for (size_t i = 0; i < runs.size(); ++i) {
@@ -148,13 +155,14 @@ bool WriteJson(const char* path, const std::vector<Summary>& rows, const std::ve
         std::fprintf(f,
                      "%s\n{\"stage\":%d,\"pilot\":\"%s\",\"seed\":%u,\"end\":\"%s\",\"frames\":%d,"
                      "\"timeLeft\":%d,\"life\":%d,\"maxLife\":%d,\"score\":%d,\"enemies\":%d,\"killed\":%d,"
-                     "\"beams\":%d,\"stars\":%d,\"hits\":%d,\"damage\":{",
+                     "\"beams\":%d,\"stars\":%d,\"hits\":%d,\"damage\":",
                      i ? "," : "", r.spec.stage, PilotName(r.spec.pilot), r.spec.seed, EndName(r.endReason),
                      r.frames, r.timeLeft, r.life, r.maxLife, r.score, r.enemies, r.killed, r.beams, r.stars,
                      r.hits);
-        for (int k = 0; k < kDamageSources; ++k)
-            std::fprintf(f, "%s\"%s\":%d", k ? "," : "", DamageSourceName(k), r.damage[k]);
-        std::fputs("}}", f);
+        double damage[kDamageSources];
+        for (int k = 0; k < kDamageSources; ++k) damage[k] = r.damage[k];
+        WriteDamage(f, damage, 0);
+        std::fputc('}', f);
     }
     std::fputs("\n]}\n", f);
     return std::fclose(f) == 0;
