@@ -271,8 +271,8 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::vector<Summary> rows = Summarise(results);
     PrintTable(stdout, rows);
-    std::printf("%zu runs (%d seeds from %u) in %.1f s on %d workers\n", results.size(), o.seeds, o.firstSeed,
-                seconds, o.jobs);
+    std::printf("%zu runs (%d seeds from %u) in %.1f s, %d worker%s\n", results.size(), o.seeds, o.firstSeed,
+                seconds, o.jobs, o.jobs == 1 ? "" : "s");
     if (!WriteJson(o.json.c_str(), rows, results)) {
         std::fprintf(stderr, "zorbat-playtest: cannot write %s\n", o.json.c_str());
         return 1;
