@@ -1,10 +1,10 @@
 #include "pilots.h"
 
-#include "game/enemies.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include "game/enemies.h"
 
 namespace {
 

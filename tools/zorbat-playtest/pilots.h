@@ -54,9 +54,9 @@ struct Pilot {
     Vec3 trail[32];
     float trailYaw[32];
     int trailCount = 0;
-    bool moveHeld[64];    // a flight key held on each recent frame
-    float turnMade[64];   // degrees of turn asked for on each recent frame
-    int target = -1;    // the enemy it is after
+    bool moveHeld[64];   // a flight key held on each recent frame
+    float turnMade[64];  // degrees of turn asked for on each recent frame
+    int target = -1;     // the enemy it is after
     int unstickUntil = 0;
     int unstickSide = 1;
     int searchLook = 0;  // which way it looks while it has nothing to go after
