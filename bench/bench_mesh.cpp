@@ -1,12 +1,11 @@
 // Mesh load time: the .x reader on mid-size files from the shared test data
 // (parse, split, fan and sort; no GPU upload), from bytes already in memory.
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 namespace {
 

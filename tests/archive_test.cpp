@@ -1,6 +1,5 @@
 // The resource archive: byte layout, lookup rules and damaged files.
 #include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,6 +7,7 @@
 #include "formats/archive.h"
 #include "formats/archive_tool.h"
 #include "formats_test_util.h"
+#include "graphics/archive_texture.h"
 #include "platform/system.h"
 
 namespace {

@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-
 #include <climits>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "core/random.h"
 #include "formats/hiscore.h"
 #include "formats_test_util.h"
-#include "shell/random.h"
 
 namespace {
 

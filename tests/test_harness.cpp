@@ -1,21 +1,20 @@
 // The scripted-run harness delivers input on the frames a script names, and
 // its command line behaves as documented.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "graphics/device.h"
 #include "platform/image.h"
+#include "platform/mouse.h"
 #include "run_util.h"
 #include "shell/harness.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 
 using run_util::Slurp;
 

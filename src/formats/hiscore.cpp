@@ -4,11 +4,10 @@
 #include "formats/hiscore.h"
 
 #include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
-#include "shell/random.h"
+#include "core/random.h"
 
 HiscoreEntry HiscoreTable[kHiscoreEntries];
 

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "formats/archive.h"
+#include "formats/xfile.h"
+#include "graphics/archive_texture.h"
 #include "graphics/mesh_texture.h"
 #include "graphics/sprite.h"
 #include "platform/system.h"
-#include "platform/xfile.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/manifest.h"
 #include "platform/image.h"
 #include "platform/render.h"
 #include "platform/system.h"
-#include "shell/manifest.h"
 
 Texture* TextureTable[kTextureSlots];
 

@@ -1,14 +1,14 @@
 // Countdown, pause, stage end and result.
 #include "screens/stage_screens.h"
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/play.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "screens/screen_draw.h"
 #include "screens/screen_state.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 const int kMusicLoopEnd[3] = {169, 146, 169};

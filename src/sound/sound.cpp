@@ -2,15 +2,15 @@
 // platform mixer and synthesizer.
 #include "sound/sound.h"
 
-#include "platform/audio.h"
-#include "platform/synth.h"
-#include "platform/system.h"
-#include "sound/midi_file.h"
-#include "sound/wave_file.h"
-
 #include <cmath>
 #include <cstdio>
 #include <vector>
+
+#include "formats/midi_file.h"
+#include "formats/wave_file.h"
+#include "platform/audio.h"
+#include "platform/synth.h"
+#include "platform/system.h"
 
 namespace {
 constexpr size_t kMaxWaveFileBytes = size_t(64) << 20;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 namespace {
 
