@@ -8,21 +8,22 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/buttons.h"
+#include "core/collision.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/enemies.h"
 #include "game/play.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "game/stage_setup.h"
-#include "graphics/collision.h"
 #include "pilots.h"
+#include "platform/mouse.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "screens/stage_screens.h"
 #include "shell/game_loop.h"
-#include "shell/input.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 #include "sight.h"
 
 namespace {

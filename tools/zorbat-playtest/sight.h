@@ -4,7 +4,7 @@
 #pragma once
 #include "game/pools.h"
 #include "game/stage.h"
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 // A pilot acts on the picture of this many frames ago.
 constexpr int kReactionFrames = 12;
