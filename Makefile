@@ -5,7 +5,7 @@ JOBS   ?= 2
 PREFIX ?= /usr/local
 CONFIGURE = $(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build data play install test bench harness fuzz soak sanitize screenshots clean
+.PHONY: all build data play install test bench harness playtest fuzz soak sanitize screenshots clean
 
 all: build
 
@@ -50,6 +50,11 @@ harness:
 	$(CONFIGURE)
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target gamedata
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat-harness zorbat-soak
+
+# Every stage played by the reference pilots, 20 seeds each: the table, and build/playtest.json.
+playtest: harness
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat-playtest
+	cd $(BUILD) && ./zorbat-playtest --jobs $(JOBS) --json playtest.json
 
 # Pictures of every screen for the README, from scripted runs of the real game.
 screenshots: harness
