@@ -16,6 +16,24 @@ void UpdateButtons() {
     ButtonState[ButtonEnter] = (KeyState[VK_RETURN] == 1 || KeyState[VK_CONTROL] == 1);
 }
 
+int HeldButtons() {
+    uint8_t kept[kButtonCount];
+    std::memcpy(kept, ButtonState, sizeof kept);
+    UpdateButtons();
+    int mask = 0;
+    for (int b = 0; b < kButtonCount; ++b)
+        if (ButtonState[b]) mask |= 1 << b;
+    std::memcpy(ButtonState, kept, sizeof kept);
+    return mask;
+}
+
+void HoldButtons(int mask) {
+    static const uint8_t kFirstKey[kButtonCount] = {'A', 'D', 'W', 'S', VK_SPACE, VK_SHIFT, VK_RETURN};
+    std::memset(KeyState, 0, sizeof KeyState);
+    for (int b = 0; b < kButtonCount; ++b)
+        if (mask & (1 << b)) KeyState[kFirstKey[b]] = 1;
+}
+
 int ButtonPressed(int button) {
     if (button < 0 || button >= kButtonCount) return 0;
     // The latch only moves when a scene asks, so a release nobody asked about

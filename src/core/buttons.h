@@ -32,6 +32,12 @@ extern uint8_t ButtonState[kButtonCount];
 extern int ButtonLatch[kButtonCount];
 
 void UpdateButtons();
+// The buttons the keys hold down now, bit b for button b: what the next
+// UpdateButtons will find (ButtonState itself is left as it is).
+int HeldButtons();
+// Makes the keyboard hold exactly the buttons of `mask` (one key each, every
+// other key up), for a recorded run played back.
+void HoldButtons(int mask);
 int ButtonPressed(int button);
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
 // Clears key state, button state and latches (program start and tests).

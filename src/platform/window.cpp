@@ -14,6 +14,7 @@ SDL_Window* g_window = nullptr;
 bool g_videoUp = false;
 bool g_active = true;
 bool g_scripted = false;
+bool g_controlKeys = false;
 
 // Scripted events wait here ahead of the real ones.
 PlatformEvent g_injected[kPlatformInjectCapacity];
@@ -62,10 +63,10 @@ bool Translate(const SDL_Event& e, PlatformEvent* out) {
             return false;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            if (g_scripted) return false;
+            if (g_scripted && !(g_controlKeys && e.type == SDL_KEYDOWN && !e.key.repeat)) return false;
             const int vk = VirtualKeyFromKeycode(e.key.keysym.sym);
             if (vk == 0) return false;
-            out->type = e.type == SDL_KEYDOWN ? EvKeyDown : EvKeyUp;
+            out->type = g_scripted ? EvControlKey : (e.type == SDL_KEYDOWN ? EvKeyDown : EvKeyUp);
             out->code = vk;
             return true;
         }
@@ -205,7 +206,7 @@ bool PlatformCreateWindow(const char* title) {
 void PlatformShowWindow() {
     if (!g_window) return;
     SDL_ShowWindow(g_window);
-    if (!g_scripted) SDL_RaiseWindow(g_window);
+    if (!g_scripted || g_controlKeys) SDL_RaiseWindow(g_window);
 }
 
 void PlatformDestroyWindow() {
@@ -239,6 +240,12 @@ void PlatformInjectEvent(const PlatformEvent& ev) {
 }
 
 void PlatformSetScripted(bool scripted) { g_scripted = scripted; }
+
+void PlatformSetControlKeys(bool on) { g_controlKeys = on; }
+
+void PlatformSetActive(bool active) {
+    if (g_scripted) g_active = active;
+}
 
 bool PlatformWindowActive() {
     if (g_scripted || !g_window) return g_active;
@@ -309,6 +316,21 @@ void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]) {
     *dy = g_mouseDy;
     g_mouseDx = g_mouseDy = 0;
     std::memcpy(buttons, g_mouseButtons, 3);
+}
+
+void PlatformMousePending(int* dx, int* dy, int* buttons) {
+    *dx = *dy = *buttons = 0;
+    if (!g_mouseOpen || !PlatformWindowActive()) return;
+    *dx = g_mouseDx;
+    *dy = g_mouseDy;
+    for (int b = 0; b < 3; ++b)
+        if (g_mouseButtons[b]) *buttons |= 1 << b;
+}
+
+void PlatformMouseSetPending(int dx, int dy, int buttons) {
+    g_mouseDx = dx;
+    g_mouseDy = dy;
+    for (int b = 0; b < 3; ++b) g_mouseButtons[b] = (buttons & (1 << b)) ? 0x80 : 0;
 }
 
 void PlatformConfineCursor(bool confine) {

@@ -24,6 +24,7 @@ enum PlatformEventType {
     EvFocusOut,
     EvMouseMotion,  // dx, dy
     EvMouseButton,  // code = button 0..2, down = 1 pressed
+    EvControlKey,   // a key pressed while a recorded run plays back: code = virtual-key
 };
 
 struct PlatformEvent {
@@ -42,7 +43,12 @@ constexpr int kPlatformInjectCapacity = 256;
 void PlatformInjectEvent(const PlatformEvent& ev);
 // When scripted, real input events (keys, mouse, focus) are discarded.
 void PlatformSetScripted(bool scripted);
+// While scripted, real key presses come as EvControlKey instead of being
+// discarded (playback takes Space and Escape this way); off by default.
+void PlatformSetControlKeys(bool on);
 bool PlatformWindowActive();
+// Scripted runs only: the window's activation, as a focus event would set it.
+void PlatformSetActive(bool active);
 
 // Win32 virtual-key code for an SDL keycode, 0 for keys the game does not know.
 int VirtualKeyFromKeycode(int sdlKeycode);
@@ -51,4 +57,9 @@ int VirtualKeyFromKeycode(int sdlKeycode);
 bool PlatformMouseOpen();
 void PlatformMouseClose();
 void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]);
+// What the next read would return, without taking it: the motion and the
+// buttons held (bit b for button b).
+void PlatformMousePending(int* dx, int* dy, int* buttons);
+// Replaces what the next read returns (a recorded run played back).
+void PlatformMouseSetPending(int dx, int dy, int buttons);
 void PlatformConfineCursor(bool confine);
