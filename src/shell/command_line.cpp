@@ -22,6 +22,8 @@ const OptionRow kOptions[] = {
     {"--help", nullptr, "show this help and exit", [](CommandLine* l, const char*) { l->help = true; }},
     {"--version", nullptr, "show the version and exit",
      [](CommandLine* l, const char*) { l->version = true; }},
+    {"--replay", "FILE", "watch a recorded stage attempt (Space: double speed, Escape: stop)",
+     [](CommandLine* l, const char* v) { l->replay = v; }},
 };
 
 const OptionRow* FindOption(const char* name) {
@@ -77,10 +79,12 @@ void PrintHelp(std::FILE* to) {
     std::fprintf(to, "\nThe hiscore table is kept in bin/hiscore.pxd of the data folder when that\n"
                      "folder is writable, otherwise in $XDG_DATA_HOME/zorbat/hiscore.pxd\n"
                      "(~/.local/share/zorbat/hiscore.pxd when XDG_DATA_HOME is not set).\n"
+                     "\nEvery stage attempt is recorded as a replay in $XDG_DATA_HOME/zorbat/replays/\n"
+                     "(the newest 20, and those of the hiscore table's runs in its hiscore/ folder).\n"
                      "\nEnvironment:\n"
                      "  ZORBAT_DATA_DIR      a folder holding the game's data\n"
                      "  ZORBAT_SOUNDFONT     the General MIDI soundfont (.sf2) the music plays with\n"
-                     "  XDG_DATA_HOME        where the hiscore goes when the data folder is read-only\n"
+                     "  XDG_DATA_HOME        where the replays go, and the hiscore when the data folder is read-only\n"
                      "\nSee zorbat(6) for the controls.\n");
 }
 

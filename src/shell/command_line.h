@@ -3,9 +3,12 @@
 #pragma once
 #include <cstdio>
 
+#include <string>
+
 struct CommandLine {
     bool help = false;
     bool version = false;
+    std::string replay;  // a replay to watch instead of playing
 };
 
 // Reads the arguments. Returns -1 when the game should start, else the exit

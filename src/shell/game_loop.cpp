@@ -18,12 +18,14 @@
 #include "platform/random_clock.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "shell/replay.h"
 #include "shell/scenes.h"
 #include "sound/sound.h"
 
 namespace {
 
 uint32_t g_nextDue = 0;
+uint32_t g_period = kFramePeriodMs;
 bool g_paced = true;
 uint32_t (*g_clock)() = nullptr;
 
@@ -35,8 +37,9 @@ void ClipCursorToWindow() { PlatformConfineCursor(true); }
 
 void SetFrameClockSource(uint32_t (*clock)()) { g_clock = clock; }
 void SetFramePacing(bool paced) { g_paced = paced; }
+void SetFramePeriod(int ms) { g_period = ms > 0 ? uint32_t(ms) : kFramePeriodMs; }
 
-void FrameClockStart() { g_nextDue = Now() + 16; }
+void FrameClockStart() { g_nextDue = Now() + g_period; }
 
 int FrameClockDue() {
     if (!g_paced) return 1;
@@ -44,7 +47,7 @@ int FrameClockDue() {
     if (now < g_nextDue) return 0;
     // Scheduled from the moment the due frame was seen: time lost to a long
     // frame is never made up, and two frames never run back to back.
-    g_nextDue = Now() + 16;
+    g_nextDue = Now() + g_period;
     return 1;
 }
 
@@ -135,13 +138,16 @@ int RunGame(const RunOptions& options) {
         if (PlatformPeekEvent()) {
             // Messages first: a frame never runs while one is waiting.
             PlatformNextEvent(&ev);
-            WindowProc(ev);
+            if (ev.type == EvControlKey) ReplayControlKey(ev.code);
+            else WindowProc(ev);
         } else {
             if (FrameClockDue()) {
                 ++framesRun;
                 queued = false;
                 if (options.frameStart) options.frameStart(framesRun, options.ctx);
+                ReplayBeforeScene();
                 DispatchScene();
+                ReplayAfterScene();
                 if (options.afterFrame) options.afterFrame(framesRun, options.ctx);
             }
             if (options.paced) FrameClockWait();
@@ -151,6 +157,7 @@ int RunGame(const RunOptions& options) {
             if (options.paced) PlatformSleep(2);
         }
     }
+    ReplayLoopEnded();
     TearDown();
     PlatformShutdownVideo();
     return QuitExitCode();

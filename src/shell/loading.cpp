@@ -19,6 +19,7 @@
 #include "sound/sound.h"
 
 int LoadingFrames = 0;
+bool LoadingMakesHiscoreFile = true;
 
 // Every texture but the loading picture, in the order they are loaded.
 static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
@@ -42,7 +43,7 @@ static void EnsureHiscoreFile() {
 }
 
 static void LoadEverything() {
-    EnsureHiscoreFile();
+    if (LoadingMakesHiscoreFile) EnsureHiscoreFile();
     const std::string meshArchive = DataFile(kMeshArchive);
     const std::string meshTextures = DataFile(kMeshTextureDir);
     const std::string imageArchive = DataFile(kImageArchive);
