@@ -29,17 +29,9 @@ static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
     TexAlphabet,     TexStartBang, TexCountnum,
 };
 
-static void EnsureHiscoreFile() {
-    // Only whether the file opens is asked; the table is read by the title.
-    if (FILE* f = std::fopen(kHiscorePath, "rb")) {
-        std::fclose(f);
-        return;
-    }
-    HiscoreCreateDefault(kHiscorePath);
-}
-
 static void LoadEverything() {
-    EnsureHiscoreFile();
+    // Only whether the file is there is asked; the table is read by the title.
+    HiscoreEnsureFile(kHiscorePath);
     for (int i = 0; i < kShotMeshCount; ++i)
         LoadMeshFromArchive(kMeshArchive, kShotMeshFiles[i], kMeshTextureDir, &ShotMeshes[i]);
     for (int slot : kTextureLoadOrder)
