@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "child_run.h"
 #include "formats/hiscore.h"
 #include "formats_test_util.h"
 #include "shell/random.h"
@@ -301,28 +302,21 @@ TEST(Hiscore, AFileThatCannotBeReadIsKeptAndNotSavedOver) {
     const std::string fifo = dir.File("fifo.pxd");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-        HiscoreEntry mine[kHiscoreEntries];
-        Fill(mine, "NEW", 1);
-        int failures = 0;
-        for (const std::string& p : {path, fifo}) {
-            if (HiscoreEnsureFile(p.c_str()) != HiscoreFileCheck::Unreadable) failures |= 1;
-            if (HiscoreRead(p.c_str(), mine, kHiscoreEntries) != 0) failures |= 2;
-            if (HiscoreWrite(p.c_str(), mine)) failures |= 4;
-        }
-        _exit(failures);
-    }
-    int status = -1;
-    for (int waited = 0; waited < 500 && waitpid(child, &status, WNOHANG) == 0; ++waited) usleep(10000);
-    if (waitpid(child, &status, WNOHANG) == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        ADD_FAILURE() << "the hiscore file was still being opened after five seconds";
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    const int failures = RunInChild(
+        [&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 64;
+            HiscoreEntry mine[kHiscoreEntries];
+            Fill(mine, "NEW", 1);
+            int found = 0;
+            for (const std::string& p : {path, fifo}) {
+                if (HiscoreEnsureFile(p.c_str()) != HiscoreFileCheck::Unreadable) found |= 1;
+                if (HiscoreRead(p.c_str(), mine, kHiscoreEntries) != 0) found |= 2;
+                if (HiscoreWrite(p.c_str(), mine)) found |= 4;
+            }
+            return found;
+        },
+        5);
+    EXPECT_EQ(failures, 0) << "-1: still opening the file after five seconds";
     chmod(path.c_str(), 0644);
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));

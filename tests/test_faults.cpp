@@ -2,6 +2,7 @@
 // file it cannot use, no sound device, no display. It says what is wrong and
 // exits cleanly, or plays on, but never crashes or hangs.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -88,6 +89,41 @@ TEST_F(DamagedData, EachMissingFileGivesItsMessageAndACleanExit) {
         }
         // A quit ends the run early, so the last frame's state never comes.
         EXPECT_EQ(fs::exists(dir_ / "end.json"), !m.quits) << out;
+    }
+}
+
+// Special files where data files belong: a FIFO once blocked the open for
+// ever and /dev/zero was read for ever (or up to a size limit). Each is now
+// refused at once, with the message the missing file gives.
+TEST_F(DamagedData, SpecialFilesInPlaceOfTheDataAreRefusedAtOnce) {
+    const Missing cases[] = {
+        {"bin/c1.pxd", "ステージファイルが開けません", true},
+        {"bin/m1.pxd", "ステージファイルが開けません", true},
+        {"images/images.arx", "画像\"NowLoading.png\"が見つかりませんでした", true},
+        {"musics/music_s1.mid", "楽曲ファイルの読み込みに失敗", true},
+        {"xfiles/maps/floor_1.x", "メッシュデータの読み込みに失敗", true},
+        {"sounds/beam.wav", "not a regular file", false},
+        {"bin/hiscore.pxd", "the hiscore file cannot be read (not a regular file)", false},
+    };
+    const fs::path data = dir_ / "data";
+    for (const Missing& m : cases) {
+        for (bool fifo : {true, false}) {
+            SCOPED_TRACE(std::string(m.file) + (fifo ? " as a FIFO" : " as /dev/zero"));
+            const fs::path file = data / m.file;
+            const fs::path aside = dir_ / "aside";
+            if (fs::exists(file)) fs::rename(file, aside);
+            if (fifo)
+                ASSERT_EQ(mkfifo(file.c_str(), 0666), 0);
+            else
+                fs::create_symlink("/dev/zero", file);
+            fs::remove(dir_ / "end.json");
+            const std::string out = Run(300);
+            fs::remove(file);
+            if (fs::exists(aside)) fs::rename(aside, file);
+            ASSERT_EQ(out.substr(0, 2), "0|") << out;
+            EXPECT_NE(out.find(m.message), std::string::npos) << out;
+            EXPECT_EQ(fs::exists(dir_ / "end.json"), !m.quits) << out;
+        }
     }
 }
 

@@ -6,8 +6,10 @@
 // lines inside a block are data (numbers read as 0); numbers are decimal and
 // read up to the first character that does not fit.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "game/actor.h"
 #include "graphics/math3d.h"
@@ -25,6 +27,14 @@ struct StageSettings {
     Vec3 lightDirection;
     float lightColour[4];
 };
+
+// Stage files are read whole; a larger file is refused as one that cannot be
+// opened. The largest stage the game holds (63 enemies and 128 objects with
+// 64 box parts each, every line 30 characters) is about 600 KB.
+constexpr size_t kStageFileMaxBytes = size_t(1) << 20;
+// Whether the readers will open `path`: a regular file of at most
+// kStageFileMaxBytes that can be read. *why (when given) says why not.
+bool CanOpenStageFile(const char* path, std::string* why);
 
 // Box parts one collider keeps; a file asking for more has its extra part
 // lines read (so the lines after them stay in place) but not stored.
