@@ -273,9 +273,7 @@ int CollectLeadingLines(std::FILE* f, int afterBraces, const StageField* fields,
 template <typename Read>
 bool WithStageFile(const char* path, Read read) {
     std::vector<uint8_t> bytes;
-    if (!ReadRegularFile(path, kStageFileMaxBytes, &bytes, nullptr)) return false;
-    static uint8_t empty[1];
-    std::FILE* f = bytes.empty() ? fmemopen(empty, 0, "r") : fmemopen(bytes.data(), bytes.size(), "r");
+    std::FILE* f = OpenStageFile(path, &bytes);
     if (!f) return false;
     const bool ok = read(f);
     std::fclose(f);
@@ -369,6 +367,12 @@ bool ReadCameraSetup(const char* path, CameraSetup* out) {
 
 bool ReadStageSettings(const char* path, StageSettings* out) {
     return WithStageFile(path, [&](std::FILE* f) { return ReadStageSettingsFrom(f, out); });
+}
+
+std::FILE* OpenStageFile(const char* path, std::vector<uint8_t>* bytes) {
+    if (!ReadRegularFile(path, kStageFileMaxBytes, bytes, nullptr)) return nullptr;
+    static uint8_t empty[1];
+    return bytes->empty() ? fmemopen(empty, 0, "r") : fmemopen(bytes->data(), bytes->size(), "r");
 }
 
 bool CanOpenStageFile(const char* path, std::string* why) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "game/actor.h"
 #include "graphics/math3d.h"
@@ -35,6 +36,9 @@ constexpr size_t kStageFileMaxBytes = size_t(1) << 20;
 // Whether the readers will open `path`: a regular file of at most
 // kStageFileMaxBytes that can be read. *why (when given) says why not.
 bool CanOpenStageFile(const char* path, std::string* why);
+// The file read whole as a stream over *bytes (which must outlive it), as
+// every reader takes it; null when it cannot be opened.
+std::FILE* OpenStageFile(const char* path, std::vector<uint8_t>* bytes);
 
 // Box parts one collider keeps; a file asking for more has its extra part
 // lines read (so the lines after them stay in place) but not stored.
