@@ -2,12 +2,11 @@
 // busiest 2D screen is far below that), and the collider test on a pair.
 // Drawing runs on whatever GL the display offers (Mesa llvmpipe under Xvfb).
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <vector>
 
-#include "game/actor.h"
-#include "graphics/collision.h"
+#include "core/actor.h"
+#include "core/collision.h"
 #include "graphics/device.h"
 #include "graphics/sprite.h"
 #include "platform/render.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 #include "tests/xfile_writer.h"
 
 namespace {

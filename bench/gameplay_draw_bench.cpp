@@ -3,25 +3,25 @@
 // each real stage, and the heaviest frame of heaviest_stage.h over a real
 // stage's map.
 #include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 
 #include "bench/heaviest_stage.h"
-#include "formats/archive.h"
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/stage_setup.h"
 #include "game/world_render.h"
+#include "graphics/archive_texture.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
+#include "platform/mouse.h"
 #include "platform/render.h"
 #include "platform/system.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 #include "platform/window.h"
 
 namespace {

@@ -5,16 +5,17 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/buttons.h"
+#include "core/collision.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/effects.h"
 #include "game/play.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
-#include "graphics/collision.h"
+#include "platform/mouse.h"
 #include "platform/window.h"
-#include "shell/input.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 
 namespace heaviest {
 

@@ -1,11 +1,11 @@
 // The tune parser on arbitrary bytes, then the timing of what it accepted:
 // every event in order, in range and inside the file; frames never go back.
-// fuzz-sources: src/sound/midi_file.cpp src/platform/midi_song.cpp
+// fuzz-sources: src/formats/midi_file.cpp src/platform/midi_song.cpp
 // fuzz-args: -max_len=8192
 #include <cstdlib>
 
+#include "formats/midi_file.h"
 #include "platform/midi_song.h"
-#include "sound/midi_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MidiSong song;

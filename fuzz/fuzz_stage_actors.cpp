@@ -2,7 +2,7 @@
 // whole-file load into the stage's tables (kept from input to input, as stage
 // reloads keep them), or one block, possibly far into the file.
 // fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp src/core/regular_file.cpp
-// fuzz-sources: src/graphics/collision.cpp src/graphics/math3d.cpp src/graphics/transform.cpp
+// fuzz-sources: src/core/collision.cpp src/core/math3d.cpp
 // fuzz-args: -max_len=1024
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // camera setup and stage settings, the stage objects into tables kept from
 // input to input, or one stage object, possibly far into the file.
 // fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp src/core/regular_file.cpp
-// fuzz-sources: src/graphics/collision.cpp src/graphics/math3d.cpp src/graphics/transform.cpp
+// fuzz-sources: src/core/collision.cpp src/core/math3d.cpp
 // fuzz-args: -max_len=1024
 #include <cstdlib>
 

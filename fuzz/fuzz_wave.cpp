@@ -1,12 +1,12 @@
 // The wave reader on arbitrary bytes, then the conversion to the mixer's
 // format at a rate taken from the input: the sample data found lies inside
 // the file, and converting at the file's own rate copies it unchanged.
-// fuzz-sources: src/sound/wave_file.cpp
+// fuzz-sources: src/formats/wave_file.cpp
 // fuzz-args: -max_len=4096
 #include <cstdlib>
 #include <vector>
 
-#include "sound/wave_file.h"
+#include "formats/wave_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WaveInfo info;

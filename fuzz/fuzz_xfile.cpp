@@ -1,16 +1,16 @@
 // libFuzzer target for the .x mesh reader: any bytes must give either a
 // refusal with a reason or a mesh whose indices, subsets and materials are
 // consistent; never a crash, a hang or an out-of-bounds access.
-// fuzz-sources: src/platform/xfile.cpp src/platform/xfile_lexer.cpp src/platform/xfile_mesh.cpp
-// fuzz-sources: src/platform/xfile_reader.cpp src/platform/xfile_objects.cpp
-// fuzz-sources: src/platform/mszip.cpp src/graphics/math3d.cpp
+// fuzz-sources: src/formats/xfile.cpp src/formats/xfile_lexer.cpp src/formats/xfile_mesh.cpp
+// fuzz-sources: src/formats/xfile_reader.cpp src/formats/xfile_objects.cpp
+// fuzz-sources: src/formats/mszip.cpp src/core/math3d.cpp
 // fuzz-libs: z
 // fuzz-args: -max_len=16384 -dict=fuzz/xfile.dict
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XMeshData mesh;

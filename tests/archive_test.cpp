@@ -1,7 +1,6 @@
 // The resource archive: byte layout, lookup rules and damaged files.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "formats/archive.h"
 #include "formats/archive_tool.h"
 #include "formats_test_util.h"
+#include "graphics/archive_texture.h"
 #include "platform/system.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Textures out of the image archive, through the real render device.
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "formats/archive.h"
 #include "formats_test_util.h"
 #include "gl_fixture.h"
+#include "graphics/archive_texture.h"
 #include "graphics/sprite.h"
 #include "platform/system.h"
 

@@ -2,6 +2,7 @@
 // enemies and shots share.
 #include <cmath>
 
+#include "game/actor_hits.h"
 #include "gameplay_fixture.h"
 
 namespace gameplay_test {

@@ -3,19 +3,19 @@
 // and frames run through the real play update.
 #pragma once
 #include <gtest/gtest.h>
-
 #include <cstring>
 
+#include "core/buttons.h"
+#include "core/collision.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/enemies.h"
 #include "game/play.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
-#include "graphics/collision.h"
+#include "platform/mouse.h"
 #include "platform/window.h"
-#include "shell/input.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 
 namespace gameplay_test {
 

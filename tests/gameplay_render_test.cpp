@@ -2,12 +2,12 @@
 // the tank's separately aimed turret, the charger's glow, and where the
 // player's projected shadow lands, through the real device where it matters.
 #include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/manifest.h"
 #include "game/actor_render.h"
 #include "game/player.h"
 #include "game/stage.h"
@@ -15,7 +15,6 @@
 #include "gl_fixture.h"
 #include "graphics/device.h"
 #include "graphics/sprite.h"
-#include "shell/manifest.h"
 
 namespace {
 

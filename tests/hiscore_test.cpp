@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -14,9 +13,9 @@
 #include <string>
 
 #include "child_run.h"
+#include "core/random.h"
 #include "formats/hiscore.h"
 #include "formats_test_util.h"
-#include "shell/random.h"
 
 namespace {
 

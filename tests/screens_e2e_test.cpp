@@ -3,7 +3,6 @@
 // stage, its result and the name entry back to the title, and a lost stage.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "run_util.h"
-#include "shell/scenes.h"
 
 namespace fs = std::filesystem;
 using run_util::Field;

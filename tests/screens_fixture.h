@@ -4,22 +4,21 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
-#include "gl_fixture.h"
 #include "game/stage.h"
+#include "gl_fixture.h"
 #include "platform/system.h"
 #include "screens/hiscore_screens.h"
 #include "screens/screen_state.h"
 #include "screens/stage_screens.h"
 #include "screens/title.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 
 class ScreensTest : public ::testing::Test {
 protected:

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <vector>
 
+#include "core/manifest.h"
 #include "graphics/sprite.h"
 #include "screens_fixture.h"
-#include "shell/manifest.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "platform/midi_song.h"
-#include "sound/midi_file.h"
-#include "sound_test_files.h"
-
 #include <gtest/gtest.h>
-
 #include <cmath>
+
+#include "formats/midi_file.h"
+#include "platform/midi_song.h"
+#include "sound_test_files.h"
 
 using namespace soundtest;
 

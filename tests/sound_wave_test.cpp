@@ -1,11 +1,10 @@
-#include "sound/wave_file.h"
-#include "sound_test_files.h"
-
 #include <gtest/gtest.h>
-
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include "formats/wave_file.h"
+#include "sound_test_files.h"
 
 using namespace soundtest;
 

@@ -1,10 +1,10 @@
 // Spheres, separating-axis boxes and the list searches built on them.
 #include <gtest/gtest.h>
-
 #include <cstring>
 
-#include "game/actor.h"
-#include "graphics/collision.h"
+#include "core/actor.h"
+#include "core/collision.h"
+#include "game/actor_hits.h"
 #include "graphics/transform.h"
 
 namespace {

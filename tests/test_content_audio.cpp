@@ -1,7 +1,6 @@
 // The generated sound effects and stage tunes, read back with the game's own
 // wave and MIDI readers.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -9,9 +8,9 @@
 #include <string>
 
 #include "content_test_util.h"
-#include "shell/manifest.h"
-#include "sound/midi_file.h"
-#include "sound/wave_file.h"
+#include "core/manifest.h"
+#include "formats/midi_file.h"
+#include "formats/wave_file.h"
 
 namespace {
 

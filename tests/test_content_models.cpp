@@ -4,17 +4,16 @@
 // files give them and the shots their kinds' colliders; the floors carry the
 // stages. Appearance itself is not tested.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "content_test_util.h"
+#include "core/actor.h"
+#include "core/manifest.h"
 #include "formats/archive.h"
 #include "formats/stage_files.h"
-#include "game/actor.h"
-#include "platform/xfile.h"
-#include "shell/manifest.h"
+#include "formats/xfile.h"
 
 namespace {
 

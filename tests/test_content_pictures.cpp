@@ -2,7 +2,6 @@
 // archive, at the texel size its draw calls assume, with its cells where the
 // screens cut them out. The art itself is not tested.
 #include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,8 +9,8 @@
 #include <string>
 
 #include "content_test_util.h"
+#include "core/manifest.h"
 #include "formats/archive.h"
-#include "shell/manifest.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"

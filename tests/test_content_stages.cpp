@@ -5,17 +5,17 @@
 // shadow camera sits where the stage's light comes from, and the stages grow
 // harder up to a stage that has every kind of enemy.
 #include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "content_test_util.h"
+#include "core/actor.h"
+#include "core/collision.h"
 #include "formats/stage_check.h"
 #include "formats/stage_files.h"
-#include "game/actor.h"
-#include "graphics/collision.h"
+#include "game/actor_hits.h"
 
 namespace {
 

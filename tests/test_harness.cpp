@@ -1,9 +1,7 @@
 // The scripted-run harness delivers input on the frames a script names, and
 // its command line behaves as documented.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -11,15 +9,16 @@
 #include <sstream>
 #include <string>
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "json_lite.h"
 #include "platform/image.h"
+#include "platform/mouse.h"
 #include "run_util.h"
 #include "screens/screen_state.h"
 #include "shell/harness.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 #include "shell/state_dump.h"
 
 using run_util::Slurp;

@@ -2,13 +2,13 @@
 // them on the spot would, and the loads built on them behave as before:
 // found, refused without a message, missing with the message and a quit.
 #include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
 
 #include "formats/archive.h"
 #include "formats_test_util.h"
 #include "gl_fixture.h"
+#include "graphics/archive_texture.h"
 #include "graphics/image_prefetch.h"
 #include "graphics/sprite.h"
 #include "platform/image.h"

@@ -1,7 +1,7 @@
 // Logical buttons, their edge latches and the menu cursor.
 #include <gtest/gtest.h>
 
-#include "shell/input.h"
+#include "core/buttons.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 // Matrix builders, rotation conventions and angle wrapping. Expected values are
 // worked out by hand from the row-vector, left-handed conventions.
 #include <gtest/gtest.h>
-
 #include <cmath>
 
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 #include "graphics/transform.h"
 
 namespace {

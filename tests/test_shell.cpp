@@ -1,14 +1,13 @@
 // Frame clock, window placement, key translation and the random generator.
 #include <gtest/gtest.h>
-
 #include <SDL.h>
-
 #include <set>
 
+#include "core/random.h"
+#include "platform/random_clock.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/game_loop.h"
-#include "shell/random.h"
 
 namespace {
 

@@ -1,14 +1,13 @@
 // Sprites, digits, colour packing and the pulse oscillator.
 #include <gtest/gtest.h>
-
 #include <vector>
 
+#include "core/manifest.h"
 #include "gl_fixture.h"
 #include "graphics/device.h"
 #include "graphics/sprite.h"
 #include "graphics/transform.h"
 #include "platform/system.h"
-#include "shell/manifest.h"
 
 namespace {
 

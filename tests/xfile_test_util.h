@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 inline std::string XFilePath(const std::string& name) {
     return std::string(ZORBAT_TESTDATA_DIR) + "/xfiles/" + name;

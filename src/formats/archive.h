@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 
-struct Texture;
-
 constexpr uint32_t kArchiveNameMax = 63;
 // ReadArchiveEntry refuses a larger entry as if the archive were damaged: a
 // 4096 x 4096 image of 32 bits per pixel, uncompressed, fits with room for
@@ -22,13 +20,6 @@ constexpr uint32_t kArchiveEntryMaxBytes = 72u << 20;
 bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data, uint32_t* size);
 // XOR each byte with its position (mod 256); applying it twice gives the plain bytes.
 void ScrambleBytes(uint8_t* bytes, uint32_t size);
-// 1 when the texture was created into *slot; a missing entry shows the image message and quits.
-int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** slot);
-
-// The not-found message of a lookup: `format` holds one %s for the wanted name
-// ("データ\"%s\"が見つかりませんでした" for meshes). Shows it with no caption and
-// posts the quit request.
-void ShowMissingEntryMessage(const char* format, const char* name);
 
 enum class ArchiveScan {
     Complete,    // every entry visited up to the end of the file

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/random.h"
 #include "core/regular_file.h"
-#include "shell/random.h"
 
 HiscoreEntry HiscoreTable[kHiscoreEntries];
 

@@ -74,13 +74,13 @@ void Field(const Reader& r, StageField field, int part = -1) {
 }
 
 // The tag is the line without its line end, cut to what the name holds.
-void CopyTag(char* name, const char* text) {
+void CopyTagLine(char* name, const char* text) {
     int n = 0;
     while (n < kMaxTagLength && text[n] != '\0' && text[n] != '\n') {
         name[n] = text[n];
         ++n;
     }
-    std::memset(name + n, 0, 8 - n);
+    std::memset(name + n, 0, kTagBytes - n);
 }
 
 int StoredParts(int count) {
@@ -134,7 +134,7 @@ bool ReadActorFields(Reader* r, Actor* actor, Collider* collider) {
         }
         const char* d = r->data;
         switch (step++) {
-            case ATag: Field(*r, StageField::Tag); CopyTag(actor->name, d); break;
+            case ATag: Field(*r, StageField::Tag); CopyTagLine(actor->name, d); break;
             case ARotation: Field(*r, StageField::Rotation); ParseVec3(d, &actor->rotation); break;
             case APosition: Field(*r, StageField::Position); ParseVec3(d, &actor->position); break;
             case AScale: Field(*r, StageField::Scale); ParseVec3(d, &actor->scale); break;
@@ -185,7 +185,7 @@ bool ReadObjectFields(Reader* r, StageObject* object, Collider* collider) {
         const char* d = r->data;
         BoxSet& set = collider->shape;
         switch (step) {
-            case OTag: Field(*r, StageField::Tag); CopyTag(object->name, d); break;
+            case OTag: Field(*r, StageField::Tag); CopyTagLine(object->name, d); break;
             case OEmissive: Field(*r, StageField::Emissive); object->emissive = ParseStageFloat(d, nullptr); break;
             case ORotation: Field(*r, StageField::Rotation); ParseVec3(d, &object->rotation); break;
             case OPosition:
@@ -388,7 +388,7 @@ bool CanOpenStageFile(const char* path, std::string* why) {
 
 void SetStageObject(StageObject* object, const char* name, float emissive, Vec3 rotation,
                     Vec3 position, Vec3 scale) {
-    CopyTag(object->name, name);
+    CopyTagLine(object->name, name);
     object->emissive = emissive;
     object->collider = nullptr;
     object->rotation = rotation;

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "game/actor.h"
-#include "graphics/math3d.h"
+#include "core/actor.h"
+#include "core/collision.h"
+#include "core/math3d.h"
 
 struct CameraSetup {
     Vec3 cameraOffset;
@@ -43,8 +44,6 @@ std::FILE* OpenStageFile(const char* path, std::vector<uint8_t>* bytes);
 // Box parts one collider keeps; a file asking for more has its extra part
 // lines read (so the lines after them stay in place) but not stored.
 constexpr int kMaxColliderParts = 64;
-// Tag lines are cut to the 7 characters the 8-byte name holds.
-constexpr int kMaxTagLength = 7;
 
 // Block k of an actor file into actor and collider; false when the file ends first.
 bool ReadActorBlock(const char* path, int k, Actor* actor, Collider* collider);

@@ -1,12 +1,12 @@
 #include "game/actor_render.h"
 
+#include "core/manifest.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
 #include "graphics/transform.h"
 #include "platform/render.h"
-#include "shell/manifest.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The four enemy behaviours. Every timer and charge lives in the enemy's
 // ActorState; all of it starts at 0 with the stage.
+#include "core/manifest.h"
+#include "core/random.h"
 #include "game/enemies.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
 #include "sound/sound.h"
 
 namespace {

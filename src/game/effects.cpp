@@ -1,7 +1,6 @@
 #include "game/effects.h"
 
-#include <cstring>
-
+#include "core/random.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/device.h"
@@ -9,7 +8,6 @@
 #include "graphics/sprite.h"
 #include "graphics/transform.h"
 #include "platform/render.h"
-#include "shell/random.h"
 
 namespace {
 
@@ -65,8 +63,7 @@ void DrawSpinners(const Effect& e, MeshAsset* mesh, const Matrix& view, const Ma
 void SpawnEffect(const char* tag, Vec3 position, Vec3 rotation, int frames) {
     for (Effect& e : EffectPool) {
         if (e.frames > 0) continue;
-        std::strncpy(e.tag, tag, 7);
-        e.tag[7] = '\0';
+        CopyTag(e.tag, tag);
         e.position = position;
         e.rotation = rotation;
         e.rotation.z = static_cast<float>(RandomRange(360, 0));

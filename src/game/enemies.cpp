@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "game/actor_hits.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
 #include "platform/render.h"

@@ -2,7 +2,7 @@
 // aiming, moving with collision, damage, the forward-view test and the
 // homing target choice.
 #pragma once
-#include "game/actor.h"
+#include "core/actor.h"
 
 // One frame of every live actor of the array, behaviour chosen by tag.
 void UpdateEnemies(Actor* actors, int count);

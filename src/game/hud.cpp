@@ -1,11 +1,11 @@
 #include "game/hud.h"
 
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "graphics/sprite.h"
 #include "platform/render.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 int TimeBlink;

@@ -1,5 +1,8 @@
 #include "game/play.h"
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "game/effects.h"
 #include "game/enemies.h"
 #include "game/player.h"
@@ -8,9 +11,6 @@
 #include "game/world_render.h"
 #include "graphics/device.h"
 #include "graphics/sprite.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 CameraPose FollowCamera;

@@ -1,6 +1,6 @@
 // The play scene: one frame of the game, its cameras and its end checks.
 #pragma once
-#include "game/actor.h"
+#include "core/actor.h"
 #include "graphics/transform.h"
 
 extern CameraPose FollowCamera;

@@ -2,12 +2,14 @@
 
 #include <cmath>
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/scene_id.h"
+#include "game/actor_hits.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
+#include "platform/mouse.h"
 #include "sound/sound.h"
 
 namespace {

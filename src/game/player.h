@@ -1,7 +1,7 @@
 // The player's craft: controls, inertial movement, firing, knock-back and
 // the lagging follow-camera angles.
 #pragma once
-#include "game/actor.h"
+#include "core/actor.h"
 
 void UpdatePlayer(Actor* actor, int* scene);
 void MovePlayer(Actor* actor, Vec3 v);

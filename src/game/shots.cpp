@@ -2,16 +2,17 @@
 
 #include <cstring>
 
-#include "formats/archive.h"
+#include "core/manifest.h"
+#include "game/actor_hits.h"
 #include "game/effects.h"
 #include "game/enemies.h"
 #include "game/stage.h"
+#include "graphics/archive_texture.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/transform.h"
+#include "platform/random_clock.h"
 #include "platform/render.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
 
 Collider ShotKindCollider[kShotKinds];
 Texture* EffectTextures[3];
@@ -39,11 +40,6 @@ const ShotKindInfo kKinds[kShotKinds] = {
 };
 
 const char* const kEffectTextureFiles[3] = {"dreg_1.png", "burn.png", "cannon_dreg.png"};
-
-void CopyTag(char* dst, const char* src) {
-    std::strncpy(dst, src, 7);
-    dst[7] = '\0';
-}
 
 // Returns true when the shot is used up by what it hit.
 bool Impact(Actor* shot) {

@@ -1,7 +1,7 @@
 // The shot pool: 128 slots of Actor records, six kinds chosen by tag.
 #pragma once
+#include "core/math3d.h"
 #include "game/pools.h"
-#include "graphics/math3d.h"
 
 struct Texture;
 

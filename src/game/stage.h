@@ -1,7 +1,7 @@
 // The stage's tables and the run state of one stage attempt.
 #pragma once
+#include "core/actor.h"
 #include "formats/stage_files.h"
-#include "game/actor.h"
 #include "graphics/mesh.h"
 #include "graphics/transform.h"
 

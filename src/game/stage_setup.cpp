@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "formats/stage_files.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/mesh.h"
 #include "platform/system.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 
 namespace {
 

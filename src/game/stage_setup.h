@@ -11,3 +11,6 @@ void BeginStageRun();
 bool SetUpStageActors(const char* actorPath, const char* mapPath);
 // Frees every collider box set and actor state the stage tables hold (tear-down).
 void ReleaseStageTables();
+
+// Scene handler: loads stage StageNumber and hands over to the countdown.
+void LoadStage();

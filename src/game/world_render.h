@@ -1,7 +1,7 @@
 // One frame of the 3D stage as the follow camera sees it, with the player's
 // projected shadow, the shots, the effects and the HUD.
 #pragma once
-#include "game/actor.h"
+#include "core/actor.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/transform.h"

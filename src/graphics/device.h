@@ -2,7 +2,7 @@
 // render-state preset every scene applies, filtering, the stage light and
 // the off-screen target used for the player's shadow.
 #pragma once
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 struct RdTexture;
 struct RdRenderTarget;

@@ -10,10 +10,11 @@
 
 #include "core/regular_file.h"
 #include "formats/archive.h"
+#include "formats/xfile.h"
+#include "graphics/archive_texture.h"
 #include "graphics/mesh_texture.h"
 #include "graphics/sprite.h"
 #include "platform/system.h"
-#include "platform/xfile.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/manifest.h"
 #include "core/regular_file.h"
 #include "platform/image.h"
 #include "platform/render.h"
 #include "platform/system.h"
-#include "shell/manifest.h"
 
 Texture* TextureTable[kTextureSlots];
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 struct RdTexture;
 

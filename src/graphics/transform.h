@@ -1,6 +1,6 @@
 // Matrix and camera builders for drawing, and angle wrapping.
 #pragma once
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 struct TransformSet {
     Matrix world, view, projection;

@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 struct Color4 {
     float r, g, b, a;

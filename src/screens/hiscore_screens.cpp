@@ -2,13 +2,13 @@
 // follows a result good enough for the table.
 #include "screens/hiscore_screens.h"
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "screens/screen_draw.h"
 #include "screens/screen_state.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 float HiscorePage = 0.0f;

@@ -18,3 +18,7 @@ extern float HiscorePage;
 extern int NameInserted;
 extern int NameRank;
 extern int NamePosition;
+
+// Scene handlers.
+void HiscoreViewScene();
+void NameEntryScene();

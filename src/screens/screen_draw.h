@@ -1,7 +1,7 @@
 // Small drawing helpers shared by the menu and stage screens.
 #pragma once
+#include "core/manifest.h"
 #include "graphics/sprite.h"
-#include "shell/manifest.h"
 
 // Menu background: a pale pink behind every 2D screen.
 constexpr int kMenuRed = 250;

@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/play.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "screens/screen_draw.h"
 #include "screens/screen_state.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 const int kMusicLoopEnd[3] = {169, 146, 169};

@@ -15,3 +15,9 @@ extern int CountdownCellShown;
 // The result's tally of the current stage: time bonus, life bonus and total.
 int TimeBonus();
 int LifeBonus();
+
+// Scene handlers.
+void CountdownScene();
+void PauseScene();
+void StageEndScene();
+void ResultScene();

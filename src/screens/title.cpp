@@ -1,14 +1,14 @@
 // The title menu (Start, Hiscore, Exit, fading in) and the stage select.
 #include "screens/title.h"
 
+#include "core/buttons.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "platform/system.h"
 #include "screens/screen_draw.h"
 #include "screens/screen_state.h"
-#include "shell/input.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 float TitleCursor = 0.0f;

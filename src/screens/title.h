@@ -3,3 +3,7 @@
 
 extern float TitleCursor;  // 0 Start, 1 Hiscore, 2 Exit
 extern float StageCursor;  // 0..2 for stages 1..3
+
+// Scene handlers.
+void TitleScene();
+void StageSelectScene();

@@ -2,25 +2,22 @@
 
 #include <cstring>
 
+#include "core/buttons.h"
+#include "core/manifest.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "game/stage.h"
+#include "game/world_render.h"
 #include "graphics/device.h"
 #include "graphics/image_prefetch.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
+#include "platform/mouse.h"
+#include "platform/random_clock.h"
 #include "platform/system.h"
 #include "platform/window.h"
-#include "shell/input.h"
-#include "shell/manifest.h"
-#include "shell/random.h"
 #include "shell/scenes.h"
 #include "sound/sound.h"
-
-int SceneId = SceneStartup;
-int WindowActive = 0;
-
-// The shadow's off-screen target (owned by the world renderer), created at
-// start-up and released at tear-down.
-extern RenderTarget ShadowTarget;
 
 namespace {
 
@@ -29,12 +26,6 @@ bool g_paced = true;
 uint32_t (*g_clock)() = nullptr;
 
 uint32_t Now() { return g_clock ? g_clock() : PlatformMillis(); }
-
-using SceneHandler = void (*)();
-const SceneHandler kScenes[kSceneCount] = {
-    StartupScene,   LoadingScene, TitleScene, HiscoreViewScene, StageSelectScene, LoadStage,
-    CountdownScene, PlayFrame,    PauseScene, StageEndScene,    ResultScene,      NameEntryScene,
-};
 
 void ClipCursorToWindow() { PlatformConfineCursor(true); }
 
@@ -84,18 +75,6 @@ void WindowProc(const PlatformEvent& ev) {
         default:
             break;
     }
-}
-
-void DispatchScene() {
-    WindowActive = PlatformWindowActive() ? 1 : 0;
-    if (WindowActive) ClipCursorToWindow();
-    // Keeps the mouse acquired while active; play reads it itself, and before
-    // start-up there is no mouse.
-    if (SceneId != SceneStartup && SceneId != ScenePlay) {
-        int dx, dy;
-        MousePoll(&dx, &dy);
-    }
-    if (SceneId >= 0 && SceneId < kSceneCount) kScenes[SceneId]();
 }
 
 void StartupScene() {

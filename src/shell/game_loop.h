@@ -28,3 +28,9 @@ void SetFramePacing(bool paced);
 struct PlatformEvent;
 // The game's handling of one window message.
 void WindowProc(const PlatformEvent& ev);
+
+// Scene 0: the devices, the window, the shadow target, the mouse and the
+// generator's seed, then the loading scene.
+void StartupScene();
+// Everything start-up and loading made, released in order after the loop ends.
+void TearDown();

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,14 +10,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/buttons.h"
+#include "core/random.h"
+#include "core/scene_id.h"
 #include "platform/png_writer.h"
 #include "platform/render.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/game_loop.h"
-#include "shell/input.h"
-#include "shell/random.h"
-#include "shell/scenes.h"
 #include "shell/state_dump.h"
 
 namespace {

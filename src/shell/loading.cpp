@@ -5,15 +5,15 @@
 
 #include <cstdio>
 
-#include "formats/archive.h"
+#include "core/manifest.h"
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/shots.h"
 #include "game/stage.h"
+#include "graphics/archive_texture.h"
 #include "graphics/device.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
-#include "shell/manifest.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 int LoadingFrames = 0;

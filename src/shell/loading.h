@@ -3,3 +3,6 @@
 
 // Frames the loading scene has run; it hands over to the title after 51.
 extern int LoadingFrames;
+
+// Scene handler: the loading picture, and every load on its first frame.
+void LoadingScene();

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/scene_id.h"
 #include "formats/hiscore.h"
 #include "game/pools.h"
 #include "game/stage.h"
 #include "screens/screen_state.h"
-#include "shell/scenes.h"
 #include "sound/sound.h"
 
 namespace {

@@ -2,17 +2,17 @@
 // platform mixer and synthesizer.
 #include "sound/sound.h"
 
-#include "core/regular_file.h"
-#include "platform/audio.h"
-#include "platform/synth.h"
-#include "platform/system.h"
-#include "sound/midi_file.h"
-#include "sound/wave_file.h"
-
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "core/regular_file.h"
+#include "formats/midi_file.h"
+#include "formats/wave_file.h"
+#include "platform/audio.h"
+#include "platform/synth.h"
+#include "platform/system.h"
 
 namespace {
 constexpr size_t kMaxWaveFileBytes = size_t(64) << 20;

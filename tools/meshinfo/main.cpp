@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/regular_file.h"
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 namespace {
 

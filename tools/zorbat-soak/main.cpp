@@ -3,7 +3,6 @@
 //   zorbat-soak [--frames N] [--seed S] [--dir DIR]
 // With ZORBAT_SOAK_RSS set it also prints the resident size every 500 frames.
 #include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +11,14 @@
 #include <string>
 #include <system_error>
 
-#include "game/actor.h"
+#include "core/actor.h"
+#include "core/scene_id.h"
 #include "game/pools.h"
 #include "game/stage.h"
+#include "memory_watch.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/harness.h"
-#include "shell/scenes.h"
-#include "memory_watch.h"
 
 namespace {
 

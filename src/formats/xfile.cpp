@@ -5,12 +5,12 @@
 // mix of ';' and ','. A reference `{ Name }` stands for the first object of
 // that name in the file; a mesh or frame referenced from a frame is placed
 // again under that frame, as the classic loader does.
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 #include <cstring>
 
-#include "platform/xfile_mesh.h"
-#include "platform/xfile_reader.h"
+#include "formats/xfile_mesh.h"
+#include "formats/xfile_reader.h"
 
 namespace xfile {
 namespace {

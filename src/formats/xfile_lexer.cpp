@@ -4,10 +4,9 @@
 // numbers and identifiers. Binary: 16-bit token codes, names and strings with
 // a 32-bit length, and integer and float lists that are handed out one value
 // at a time.
-#include "platform/xfile_lexer.h"
+#include "formats/xfile_lexer.h"
 
 #include <strings.h>
-
 #include <charconv>
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The objects of a mesh: vertices and faces, normals, texture coordinates,
 // vertex colours, materials and their textures, and the skin-weight check.
-#include "platform/xfile_mesh.h"
-#include "platform/xfile_reader.h"
+#include "formats/xfile_mesh.h"
+#include "formats/xfile_reader.h"
 
 namespace xfile {
 namespace {

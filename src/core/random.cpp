@@ -1,4 +1,4 @@
-#include "shell/random.h"
+#include "core/random.h"
 
 namespace {
 // A linear congruential generator with the classic 15-bit output, our own so

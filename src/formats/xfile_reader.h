@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "graphics/math3d.h"
-#include "platform/xfile.h"
-#include "platform/xfile_lexer.h"
+#include "core/math3d.h"
+#include "formats/xfile.h"
+#include "formats/xfile_lexer.h"
 
 namespace xfile {
 

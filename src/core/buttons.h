@@ -1,5 +1,5 @@
 // Keyboard state by virtual-key code, the seven logical buttons with their
-// edge latches, the menu cursor, and the relative mouse.
+// edge latches, and the menu cursor.
 #pragma once
 #include <cstdint>
 
@@ -34,10 +34,5 @@ extern int ButtonLatch[kButtonCount];
 void UpdateButtons();
 int ButtonPressed(int button);
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
-int MouseInit();
-// Relative motion since the previous read; (0, 0) while the window is inactive.
-void MousePoll(int* dx, int* dy);
-int MouseButton(int button);
-void InputRelease();
 // Clears key state, button state and latches (program start and tests).
 void ResetInput();

@@ -1,4 +1,4 @@
-#include "sound/midi_file.h"
+#include "formats/midi_file.h"
 
 #include <algorithm>
 #include <cstring>

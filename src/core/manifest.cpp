@@ -1,4 +1,4 @@
-#include "shell/manifest.h"
+#include "core/manifest.h"
 
 const char* const kTextureFiles[kManifestTextureCount] = {
     "cursor.png",      "logo.png",        "black.bmp",      "PushSpaceKey.png",

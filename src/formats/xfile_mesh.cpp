@@ -1,7 +1,7 @@
 // Assembly of the meshes of a .x file into the one mesh the game draws, laid
 // out as the classic loader lays it out (vertex order, split vertices, face
 // order), so that subsets, winding and lighting come out the same.
-#include "platform/xfile_mesh.h"
+#include "formats/xfile_mesh.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Reading values, stepping over objects and following references.
 #include <cstring>
 
-#include "platform/xfile_reader.h"
+#include "formats/xfile_reader.h"
 
 namespace xfile {
 namespace {

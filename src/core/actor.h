@@ -1,17 +1,17 @@
 // The one record of the player, the enemies and the shots, and the static
 // stage objects.
 #pragma once
-#include <cstring>
+#include "core/math3d.h"
+#include "core/tag.h"
 
-#include "graphics/collision.h"
-#include "graphics/math3d.h"
+struct Collider;
 
 struct ActorState {
     float s[10];
 };
 
 struct Actor {
-    char name[8];  // tag, at most 7 characters, matched by substring
+    char name[kTagBytes];  // tag, at most 7 characters, matched by substring
     Collider* collider;
     int hitPoints;
     Vec3 position;
@@ -21,13 +21,10 @@ struct Actor {
 };
 
 struct StageObject {
-    char name[8];
+    char name[kTagBytes];
     float emissive;
     Collider* collider;
     Vec3 position;
     Vec3 rotation;
     Vec3 scale;
 };
-
-// Kinds are told apart by substring tests on the tag.
-inline bool TagHas(const char* name, const char* tag) { return std::strstr(name, tag) != nullptr; }

@@ -2,10 +2,10 @@
 // byte string into a clean tune or a clear refusal, and the tick arithmetic
 // for loop points. Pure code, no synthesizer.
 #pragma once
-#include "platform/midi_song.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/midi_song.h"
 
 // Parses a whole file image. Accepts format 0, 1 and 2 (tracks are merged),
 // steps over unknown chunks, handles running status, sysex and meta events,

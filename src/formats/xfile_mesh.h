@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/math3d.h"
-#include "platform/xfile.h"
+#include "core/math3d.h"
+#include "formats/xfile.h"
 
 namespace xfile {
 

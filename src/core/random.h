@@ -11,5 +11,3 @@ int RandomRange(int hi, int lo);
 void SetFixedSeed(bool enabled, uint32_t seed);
 // True (with the seed) when a fixed seed is set.
 bool FixedSeed(uint32_t* seed);
-// Seeds from the millisecond clock, or with the fixed seed when one is set.
-void SeedRandomFromClock();

@@ -1,7 +1,7 @@
 // Vector and matrix arithmetic in 32-bit floats, row vectors, left-handed.
 // The formulas follow the classic utility library the game's numbers were
 // tuned against, including its operation order where rounding could differ.
-#include "graphics/math3d.h"
+#include "core/math3d.h"
 
 #include <cmath>
 

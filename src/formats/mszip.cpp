@@ -4,10 +4,9 @@
 // block may refer back into the previous block's output, so that output is
 // handed to zlib as the preset dictionary of the next one.
 #include <zlib.h>
-
 #include <cstring>
 
-#include "platform/xfile.h"
+#include "formats/xfile.h"
 
 namespace {
 

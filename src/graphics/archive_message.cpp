@@ -1,7 +1,7 @@
 // The not-found message shared by the texture and mesh lookups.
 #include <cstdio>
 
-#include "formats/archive.h"
+#include "graphics/archive_texture.h"
 #include "platform/system.h"
 
 void ShowMissingEntryMessage(const char* format, const char* name) {

@@ -1,4 +1,4 @@
-#include "sound/wave_file.h"
+#include "formats/wave_file.h"
 
 #include <cstring>
 

@@ -1,4 +1,6 @@
 // Textures straight out of the image archive.
+#include "graphics/archive_texture.h"
+
 #include <climits>
 
 #include "formats/archive.h"

@@ -1,0 +1,3 @@
+#include "core/scene_id.h"
+
+int SceneId = SceneStartup;
