@@ -35,8 +35,8 @@ struct HarnessOptions {
 
 // Runs the game from start-up; returns 0 after tear-down, 1 when there is no
 // window or a fatal message ended the game, or a checked replay differed from
-// its recording; 2 when the replay cannot be played; 3 when the replay asked
-// for could not be recorded.
+// its recording; 2 when the replay cannot be played; 3 when a screenshot, a
+// state dump or the replay asked for could not be written.
 int RunHarness(const HarnessOptions& options);
 // Parses the command line; on an error prints it and returns false with the exit code.
 bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir, int* exitCode);
