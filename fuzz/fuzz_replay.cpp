@@ -1,7 +1,7 @@
 // The replay reader on arbitrary bytes: it either refuses them with a reason
 // or gives a replay every field of which lies in its range, and what it read
 // written out and read again reads the same.
-// fuzz-sources: src/formats/replay_file.cpp
+// fuzz-sources: src/formats/replay_file.cpp src/core/regular_file.cpp
 // fuzz-args: -max_len=65536 -dict=fuzz/replay.dict
 #include <cstdlib>
 #include <memory>

@@ -1,7 +1,6 @@
 #include "formats/replay_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,13 +11,14 @@
 #include <vector>
 
 #include "core/digest.h"
+#include "core/regular_file.h"
+#include "formats/stage_files.h"
 
 namespace {
 
 const char* const kEndNames[4] = {"clear", "gameover", "timeout", "quit"};
 const char* const kButtonNames[7] = {"left", "right", "up", "down", "space", "shift", "enter"};
 constexpr size_t kMaxLine = 512;
-constexpr size_t kMaxStageFileBytes = size_t(1) << 20;
 
 // ---- reading ----------------------------------------------------------------
 
@@ -251,43 +251,11 @@ private:
 
 // A regular file, read whole, at most `limit` bytes; a FIFO or a device is
 // refused before it is read.
-bool ReadRegular(const char* path, size_t limit, std::string* bytes, std::string* error) {
-    bytes->clear();
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        *error = errno == ENOENT ? "no such file" : std::strerror(errno);
-        return false;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        *error = "not a regular file";
-        return false;
-    }
-    if (uint64_t(st.st_size) > limit) {
-        close(fd);
-        *error = "larger than " + std::to_string(limit) + " bytes";
-        return false;
-    }
-    char block[65536];
-    for (;;) {
-        const ssize_t got = read(fd, block, sizeof block);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            *error = std::strerror(errno);
-            close(fd);
-            return false;
-        }
-        if (got == 0) break;
-        if (bytes->size() + size_t(got) > limit) {
-            close(fd);
-            *error = "larger than " + std::to_string(limit) + " bytes";
-            return false;
-        }
-        bytes->append(block, size_t(got));
-    }
-    close(fd);
-    return true;
+bool ReadRegular(const char* path, size_t limit, std::vector<uint8_t>* bytes, std::string* error) {
+    FileProblem problem;
+    if (ReadRegularFile(path, limit, bytes, &problem)) return true;
+    *error = FileProblemText(problem);
+    return false;
 }
 
 void Hex16(std::string* out, uint64_t v, int digits) {
@@ -366,16 +334,16 @@ bool ParseReplay(const char* text, size_t size, Replay* out, std::string* error)
 }
 
 bool ReadReplayFile(const char* path, Replay* out, std::string* error) {
-    std::string bytes;
+    std::vector<uint8_t> bytes;
     if (!ReadRegular(path, kReplayMaxFileBytes, &bytes, error)) return false;
-    return ParseReplay(bytes.data(), bytes.size(), out, error);
+    return ParseReplay(reinterpret_cast<const char*>(bytes.data()), bytes.size(), out, error);
 }
 
 bool WriteReplayFile(const char* path, const std::string& text, std::string* error) {
     const std::string temp = std::string(path) + ".part";
     // A file of our own, never one found in the way (a link left there).
     unlink(temp.c_str());
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
         *error = std::strerror(errno);
         return false;
@@ -401,8 +369,9 @@ bool WriteReplayFile(const char* path, const std::string& text, std::string* err
 }
 
 bool FileDigest(const std::string& path, uint64_t* digest) {
-    std::string bytes, why;
-    if (!ReadRegular(path.c_str(), kMaxStageFileBytes, &bytes, &why)) return false;
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!ReadRegular(path.c_str(), kStageFileMaxBytes, &bytes, &why)) return false;
     Digest d;
     d.Bytes(bytes.data(), bytes.size());
     *digest = d.value;
