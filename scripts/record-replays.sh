@@ -32,8 +32,8 @@ stage1-clear 1:skilled:12 600 90
 stage1-gameover 1:novice:12 200 60
 stage2-clear 2:skilled:20 900 75
 stage2-gameover 2:novice:7 500 100
-stage3-clear 3:skilled:20 1500 60
-stage3-gameover 3:skilled:1 150 50
+stage3-clear 3:skilled:10 1500 60
+stage3-gameover 3:skilled:59 150 50
 EOF
 
 for script in "$out"/*.script; do
