@@ -10,6 +10,7 @@
 
 #include "content_test_util.h"
 #include "core/actor.h"
+#include "core/enemy_kinds.h"
 #include "core/manifest.h"
 #include "formats/archive.h"
 #include "formats/stage_files.h"
@@ -17,8 +18,15 @@
 
 namespace {
 
-// Meshes the stage set-up loads from the archive, by enemy mesh slot.
-const char* const kCraftMeshes[] = {"zorbat.x", "mouse.x", "bship.x", "sito.x", "tank.x", "cannon.x", "air.x"};
+// Meshes the stage set-up loads from the archive: those of the kinds table.
+std::vector<const char*> CraftMeshes() {
+    std::vector<const char*> names;
+    for (const EnemyKind& kind : kEnemyKinds) {
+        names.push_back(kind.mesh);
+        if (kind.partMesh != nullptr) names.push_back(kind.partMesh);
+    }
+    return names;
+}
 
 struct Box3 {
     Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
@@ -70,7 +78,8 @@ void ExpectTexturesPresent(const XMeshData& m, const std::string& dir, const cha
 TEST(ContentModels, EveryMeshTheGameLooksUpLoadsWithItsTextures) {
     REQUIRE_DATA_FILE("data/xfiles/xfiles.arx");
     std::vector<const char*> names(kShotMeshFiles, kShotMeshFiles + kShotMeshCount);
-    names.insert(names.end(), std::begin(kCraftMeshes), std::end(kCraftMeshes));
+    const std::vector<const char*> craft = CraftMeshes();
+    names.insert(names.end(), craft.begin(), craft.end());
     for (const char* name : names) {
         XMeshData m;
         std::string error;
@@ -98,7 +107,8 @@ TEST(ContentModels, FacesTurnOutwardSoCullingShowsTheOutside) {
     // the front, a closed surface encloses a positive signed volume, and the
     // stored normals (which light the faces) agree with the winding.
     std::vector<const char*> names(kShotMeshFiles, kShotMeshFiles + kShotMeshCount);
-    names.insert(names.end(), std::begin(kCraftMeshes), std::end(kCraftMeshes));
+    const std::vector<const char*> craft = CraftMeshes();
+    names.insert(names.end(), craft.begin(), craft.end());
     auto check = [](const XMeshData& m, const char* name) {
         double volume = 0;
         size_t agree = 0, faces = m.indices.size() / 3;

@@ -2,10 +2,10 @@
 // recorder attached and explains what they did with each line.
 #include "formats/stage_check.h"
 
-#include <cstring>
 #include <map>
 #include <string>
 
+#include "core/enemy_kinds.h"
 #include "formats/stage_check_internal.h"
 
 namespace {
@@ -14,22 +14,8 @@ constexpr int kEnemyCapacity = 63;  // 64 actor colliders, one of them the playe
 constexpr int kObjectCapacity = 128;
 constexpr int kMaxCheckedBlocks = 4096;
 
-const char* const kDrawTags[] = {"ZORBAT", "ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-const char* const kBehaviourTags[] = {"ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-
-template <size_t N>
-const char* FirstTag(const char* name, const char* const (&tags)[N]) {
-    for (const char* tag : tags)
-        if (TagHas(name, tag)) return tag;
-    return nullptr;
-}
-
-const char* KindName(const char* behaviour) {
-    if (!behaviour) return "stays where it is placed and never fires";
-    if (!std::strcmp(behaviour, "ENEMY2")) return "gunship";
-    if (!std::strcmp(behaviour, "ENEMY3")) return "charger";
-    if (!std::strcmp(behaviour, "ENEMY4")) return "tank";
-    return "aircraft";
+const char* KindName(const EnemyKind* behaviour) {
+    return behaviour ? behaviour->called : "stays where it is placed and never fires";
 }
 
 std::string Vec(Vec3 v) {
@@ -182,15 +168,16 @@ void CheckActorFile(CheckReport* report, const char* path) {
             break;
         }
         const std::string tag = actor.name;
-        const char* drawn = FirstTag(actor.name, kDrawTags);
-        const char* behaves = FirstTag(actor.name, kBehaviourTags);
+        const EnemyKind* drawn = EnemyKindOf(actor.name);
+        const EnemyKind* behaves = MovingKindOf(actor.name);
         if (block == 0) {
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": player \"" + tag + "\" at " +
                                    Vec(actor.position) + ", " + std::to_string(actor.hitPoints) +
                                    " hit points, " + Counted(collider.shape.partCount, "box part", "box parts"));
-            if (!TagHas(actor.name, "ZORBAT"))
+            if (!TagHas(actor.name, kPlayerCraft.tag))
                 ReportError(report, seen.openLine,
-                            "the player's tag \"" + tag + "\" has no \"ZORBAT\": the craft is not drawn");
+                            "the player's tag \"" + tag + "\" has no \"" + kPlayerCraft.tag +
+                                "\": the craft is not drawn");
             if (actor.hitPoints <= 0)
                 ReportError(report, seen.openLine,
                             "the player starts with " + std::to_string(actor.hitPoints) +
@@ -213,12 +200,12 @@ void CheckActorFile(CheckReport* report, const char* path) {
                 ReportError(report, seen.openLine,
                             "tag \"" + tag + "\" matches no drawing: the enemy is invisible, yet it "
                             "must be destroyed to clear the stage");
-            else if (!behaves && std::strcmp(drawn, "ENEMY1") != 0)
+            else if (!behaves && drawn == &kPlayerCraft)
                 ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but matches no behaviour");
-            else if (behaves && std::strcmp(drawn, behaves) != 0)
-                ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but behaves as " + behaves);
+                              "tag \"" + tag + "\" is drawn as " + drawn->tag + " but matches no behaviour");
+            else if (behaves && drawn != behaves)
+                ReportWarning(report, seen.openLine, "tag \"" + tag + "\" is drawn as " + drawn->tag +
+                                                         " but behaves as " + behaves->tag);
             if (actor.hitPoints <= 0)
                 ReportWarning(report, seen.openLine,
                               "the enemy starts with " + std::to_string(actor.hitPoints) +

@@ -6,6 +6,7 @@
 #include "core/manifest.h"
 #include "core/scene_id.h"
 #include "game/actor_hits.h"
+#include "game/actor_state.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
@@ -60,7 +61,7 @@ void UpdatePlayer(Actor* actor, int* scene) {
     int dy = 0;
     MousePoll(&dx, &dy);
 
-    if (actor->state != nullptr && actor->state->s[0] > 0.0f) {
+    if (actor->state != nullptr && KnockbackSpeed(actor->state) > 0.0f) {
         KnockbackStep(actor);
         return;
     }
@@ -117,12 +118,12 @@ int PlayerBlocked(Actor* actor) {
 
 void KnockbackStep(Actor* actor) {
     if (actor->state == nullptr) return;
-    float* s = actor->state->s;
+    float& speed = KnockbackSpeed(actor->state);
     const Vec3 dir =
-        TransformCoord(Vec3{0.0f, 0.0f, 1.0f}, MatRotationY(s[2] * kDegToRad));
-    s[0] *= 0.9f;
-    if (s[0] <= 0.2f) s[0] = 0.0f;
-    MovePlayer(actor, dir * s[0]);
+        TransformCoord(Vec3{0.0f, 0.0f, 1.0f}, MatRotationY(KnockbackYaw(actor->state) * kDegToRad));
+    speed *= 0.9f;
+    if (speed <= 0.2f) speed = 0.0f;
+    MovePlayer(actor, dir * speed);
 }
 
 Vec3 FollowAngles(const Vec3* target) {

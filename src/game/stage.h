@@ -19,7 +19,7 @@ extern Collider StageObjectColliders[kMaxStageObjects];
 extern StageObject Floor;
 extern StageSettings Settings;
 extern CameraSetup Camera;
-extern MeshAsset EnemyMeshes[kStageMeshSlots];  // 0 zorbat .. 6 air
+extern MeshAsset EnemyMeshes[kStageMeshSlots];  // slots of the kinds table (core/enemy_kinds.def)
 extern MeshAsset MapMeshes[kStageMeshSlots];    // 0 floor, 1 buildings
 extern MeshAsset ShotMeshes[12];                // loaded at start: beam .. tri
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/enemy_kinds.h"
 #include "core/manifest.h"
 #include "core/scene_id.h"
 #include "formats/stage_files.h"
@@ -14,9 +15,6 @@
 namespace {
 
 const int kTimeLimits[3] = {5400, 6600, 7200};
-
-const char* const kEnemyMeshFiles[7] = {"zorbat.x", "mouse.x", "bship.x", "sito.x",
-                                        "tank.x",   "cannon.x", "air.x"};
 
 bool FileExists(const char* path) {
     std::FILE* f = std::fopen(path, "rb");
@@ -76,10 +74,13 @@ void LoadStage() {
     BeginStageRun();
 
     // The previous stage's meshes are normally released on the way out; make sure.
-    ReleaseMeshes(EnemyMeshes, 7);
+    ReleaseMeshes(EnemyMeshes, kEnemyMeshCount);
     ReleaseMeshes(MapMeshes, 2);
-    for (int i = 0; i < 7; ++i) {
-        LoadMeshFromArchive(kMeshArchive, kEnemyMeshFiles[i], kMeshTextureDir, &EnemyMeshes[i]);
+    for (const EnemyKind& kind : kEnemyKinds) {
+        LoadMeshFromArchive(kMeshArchive, kind.mesh, kMeshTextureDir, &EnemyMeshes[kind.meshSlot]);
+        if (kind.partMesh != nullptr) {
+            LoadMeshFromArchive(kMeshArchive, kind.partMesh, kMeshTextureDir, &EnemyMeshes[kind.partSlot]);
+        }
     }
     const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
     char path[64];

@@ -1,5 +1,6 @@
 #include "game/world_render.h"
 
+#include "core/enemy_kinds.h"
 #include "game/actor_render.h"
 #include "game/effects.h"
 #include "game/hud.h"
@@ -22,7 +23,7 @@ void DrawWorld(CameraPose follow, CameraPose shadow) {
     DrawStageObjects(&Floor, 1, ViewMatrix, ProjectionMatrix);
     DrawActors(&Player, 1, ViewMatrix, ProjectionMatrix);
     DrawActors(Enemies, EnemyCount, ViewMatrix, ProjectionMatrix);
-    DrawPlayerShadow(Player, &EnemyMeshes[0], shadow, follow);
+    DrawPlayerShadow(Player, &EnemyMeshes[kPlayerCraft.meshSlot], shadow, follow);
     DrawShots(ViewMatrix, ProjectionMatrix);
     DrawEffects(ViewMatrix, ProjectionMatrix);
     DrawTimeHud(StageTime);
