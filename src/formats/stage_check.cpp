@@ -6,12 +6,11 @@
 #include <string>
 
 #include "core/enemy_kinds.h"
+#include "core/tables.h"
 #include "formats/stage_check_internal.h"
 
 namespace {
 
-constexpr int kEnemyCapacity = 63;  // 64 actor colliders, one of them the player's
-constexpr int kObjectCapacity = 128;
 constexpr int kMaxCheckedBlocks = 4096;
 
 const char* KindName(const EnemyKind* behaviour) {
@@ -320,14 +319,14 @@ void CheckMapFile(CheckReport* report, const char* path) {
         }
         const std::string tag = object.name;
         ++tags[tag];
-        if (objects == kObjectCapacity)
+        if (objects == kMaxStageObjects)
             ReportError(report, seen.openLine,
                         "stage object " + std::to_string(objects + 1) + ": the game holds " +
-                            std::to_string(kObjectCapacity) +
+                            std::to_string(kMaxStageObjects) +
                             " stage objects; this block and every later one are ignored");
         const bool floor = TagHas(object.name, "FLOOR");
         const bool build = !floor && TagHas(object.name, "BUILD");
-        if (objects < kObjectCapacity)
+        if (objects < kMaxStageObjects)
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": object " +
                                    std::to_string(objects + 1) + " \"" + tag + "\" at " +
                                    Vec(object.position) + ", " +
@@ -339,10 +338,10 @@ void CheckMapFile(CheckReport* report, const char* path) {
                           "drawn but still blocks the player and the shots");
         ReleaseStageObject(&object, &collider);
     }
-    const int kept = objects < kObjectCapacity ? objects : kObjectCapacity;
+    const int kept = objects < kMaxStageObjects ? objects : kMaxStageObjects;
     std::string summary = std::to_string(kept) + (kept == 1 ? " stage object" : " stage objects");
-    if (objects > kObjectCapacity)
-        summary += " (" + std::to_string(objects - kObjectCapacity) + " more ignored)";
+    if (objects > kMaxStageObjects)
+        summary += " (" + std::to_string(objects - kMaxStageObjects) + " more ignored)";
     if (!tags.empty()) {
         summary += ":";
         for (const auto& [tag, count] : tags) summary += " " + tag + " x" + std::to_string(count);

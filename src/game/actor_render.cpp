@@ -28,7 +28,8 @@ void DrawActors(Actor* actors, int count, const Matrix& view, const Matrix& proj
         const Actor& a = actors[i];
         if (a.hitPoints <= 0) continue;
         SetDefaultRenderStates();
-        ApplyTransforms(MakeWorldMatrix(a.rotation, a.position, a.scale), view, projection);
+        ApplyTransforms(
+            TransformSet{MakeWorldMatrix(a.rotation, a.position, a.scale), view, projection});
         const EnemyKind* kind = EnemyKindOf(a.name);
         if (kind == nullptr) continue;
         DrawMesh(&EnemyMeshes[kind->meshSlot], RD_CULL_CCW, kind->emissive);
@@ -37,7 +38,8 @@ void DrawActors(Actor* actors, int count, const Matrix& view, const Matrix& proj
         if (kind->look == KindLook::ChargeGlow && ChargerGlowHidden(a.state) == 0.0f) DrawChargeGlow(a);
         if (kind->look == KindLook::Turret) {
             const Vec3 turret = TankTurretAngles(a.state);
-            ApplyTransforms(MakeWorldMatrix(turret, a.position, a.scale), view, projection);
+            ApplyTransforms(
+                TransformSet{MakeWorldMatrix(turret, a.position, a.scale), view, projection});
             DrawMesh(&EnemyMeshes[kind->partSlot], RD_CULL_CCW, kind->emissive);
         }
     }

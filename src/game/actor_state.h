@@ -6,7 +6,7 @@
 
 // Any actor with a state: a move that was blocked sets slot 9 to -1 (the
 // aircraft turns back on it and clears it).
-inline float& MoveBlocked(ActorState* st) { return st->s[9]; }
+inline float& MoveWasBlocked(ActorState* st) { return st->s[9]; }
 
 // The player's craft: a ram's knock-back speed (slot 0; 0 when none) and the
 // rammer's angles (slots 1..3), whose yaw is the direction of the push.
@@ -38,5 +38,5 @@ inline void SetTankTurretAngles(ActorState* st, Vec3 angles) {
 }
 inline float& TankGunCooldown(ActorState* st) { return st->s[5]; }
 
-// Aircraft (and MoveBlocked, set too when it rams).
+// Aircraft (and MoveWasBlocked, which it also sets when it rams).
 inline float& ChaserGunCooldown(ActorState* st) { return st->s[2]; }

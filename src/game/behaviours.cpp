@@ -170,7 +170,7 @@ void UpdateChaser(Actor* actor) {
     ActorState* st = actor->state;
     if (st == nullptr) return;
     float& gun = ChaserGunCooldown(st);
-    float& blocked = MoveBlocked(st);
+    float& blocked = MoveWasBlocked(st);
     Vec3& rot = actor->rotation;
 
     rot.z = -rot.y;

@@ -57,7 +57,8 @@ void DrawSparks(const Effect& e, const Matrix& view, const Matrix& projection) {
         const Vec3 angles{e.rotation.x, e.rotation.y, e.rotation.z + a};
         const Vec3 u = TransformCoord(Vec3{0.0f, 1.0f, 0.0f}, RotationDegrees(angles));
         const Vec3 centre = e.position + u * ((60.0f - f) / 30.0f);
-        ApplyTransforms(MakeWorldMatrix(angles, centre, Vec3{1, 1, 1}), view, projection);
+        ApplyTransforms(
+            TransformSet{MakeWorldMatrix(angles, centre, Vec3{1, 1, 1}), view, projection});
         DrawWorldQuad(EffectTextures[0], kCorners, 1.0f, 1.0f, 1.0f, f / 24.0f, 0, 0, 16, 64, 16, 64);
     }
 }
@@ -70,8 +71,8 @@ void DrawBurst(const Effect& e, Texture* tex, float scale, const Matrix& view,
     RdSetColorOp(RD_TOP_SELECTARG1);
     RdSetAlphaOp(RD_TOP_MODULATE);
     RdSetCullMode(RD_CULL_NONE);
-    ApplyTransforms(MakeWorldMatrix(Player.rotation, e.position, Vec3{scale, scale, scale}), view,
-                    projection);
+    ApplyTransforms(TransformSet{
+        MakeWorldMatrix(Player.rotation, e.position, Vec3{scale, scale, scale}), view, projection});
     const float s = f / 10.0f;
     const Vec3 corners[4] = {{-1.0f, 1.0f, s}, {1.0f, 1.0f, s}, {-1.0f, -1.0f, s}, {1.0f, -1.0f, s}};
     DrawWorldQuad(tex, corners, 1.0f, 1.0f, 1.0f, f / 28.0f, 0, 0, 64, 64, 64, 64);
@@ -85,7 +86,8 @@ void DrawSpinners(const Effect& e, MeshAsset* mesh, const Matrix& view, const Ma
         const Vec3 u = TransformCoord(Vec3{0.0f, 1.0f, 0.0f}, RotationDegrees(angles));
         const Vec3 centre = e.position + u * (1.8f - f / 20.0f);
         const Vec3 spin{Player.rotation.x, Player.rotation.y - 8.0f * f, Player.rotation.z};
-        ApplyTransforms(MakeWorldMatrix(spin, centre, Vec3{0.5f, 0.5f, 0.5f}), view, projection);
+        ApplyTransforms(
+            TransformSet{MakeWorldMatrix(spin, centre, Vec3{0.5f, 0.5f, 0.5f}), view, projection});
         DrawMesh(mesh, RD_CULL_CCW, 0.5f);
     }
 }

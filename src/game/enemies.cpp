@@ -19,14 +19,6 @@ double ToDegrees(double radians) { return radians / static_cast<double>(kDegToRa
 // would give NaN there.
 double Clamped(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
 
-float WrapOnce(float a) {
-    if (a < 0.0f) return a + 360.0f;
-    if (a > 360.0f) return a - 360.0f;
-    return a;
-}
-
-float& AxisOf(Vec3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
-
 // The behaviour of each row of the kinds table.
 using Behaviour = void (*)(Actor*);
 constexpr Behaviour StaysPut = nullptr;
@@ -36,10 +28,6 @@ constexpr Behaviour kBehaviours[] = {
 };
 #undef ENEMY_KIND
 static_assert(sizeof kBehaviours / sizeof kBehaviours[0] == kEnemyKindCount, "one behaviour per kind");
-
-bool OutOfBounds(const Actor* actor) {
-    return Length(BoundsNormal(actor, Settings.boundsMax, Settings.boundsMin)) > 0.0f;
-}
 
 }  // namespace
 
@@ -78,7 +66,7 @@ int TurnToward(Actor* actor, Vec3 target, float step, float limit) {
             desired = static_cast<float>(ToDegrees(std::acos(Clamped(d.z))));
             if (target.x - from.x < 0.0f) desired = -desired;
         }
-        desired = WrapOnce(desired);
+        desired = WrapAngle(desired);
 
         const float diff = rot.y - desired;
         const float sign = (diff < -180.0f || diff > 180.0f) ? -1.0f : 1.0f;
@@ -93,7 +81,7 @@ int TurnToward(Actor* actor, Vec3 target, float step, float limit) {
         }
     }
     if (hasDirection) {
-        rot.x = WrapOnce(static_cast<float>(ToDegrees(std::asin(Clamped(-d.y)))));
+        rot.x = WrapAngle(static_cast<float>(ToDegrees(std::asin(Clamped(-d.y)))));
     }
     WrapAngles(&rot);
     return 1;
@@ -105,13 +93,10 @@ Actor* MoveActor(Actor* actor, Vec3 delta) {
         AxisOf(actor->position, axis) += step;
         // Touching the player ends the move at once: the caller rams.
         if (FindActorHit(actor, &Player, 1) != nullptr) return &Player;
-        const bool blocked = FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-                             AnyObjectHit(actor, StageObjects, StageObjectCount) ||
-                             OutOfBounds(actor);
-        if (blocked) {
+        if (SpotBlocked(actor)) {
             // A little more than was added, so the actor ends clear of what it touched.
             AxisOf(actor->position, axis) -= step * 1.001f;
-            if (actor->state != nullptr) MoveBlocked(actor->state) = -1.0f;
+            if (actor->state != nullptr) MoveWasBlocked(actor->state) = -1.0f;
         }
     }
     return nullptr;

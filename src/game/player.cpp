@@ -18,14 +18,6 @@ namespace {
 // Camera angles chasing the craft; roll stays 0.
 Vec3 g_follow{0.0f, 0.0f, 0.0f};
 
-float& AxisOf(Vec3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
-
-bool Blocked(Actor* actor) {
-    return FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-           AnyObjectHit(actor, StageObjects, StageObjectCount) ||
-           Length(BoundsNormal(actor, Settings.boundsMax, Settings.boundsMin)) > 0.0f;
-}
-
 void Fire(Actor* actor) {
     if (FireCooldown > 0) {
         --FireCooldown;
@@ -105,16 +97,11 @@ void MovePlayer(Actor* actor, Vec3 v) {
     for (int axis = 0; axis < 3; ++axis) {
         const float step = AxisOf(v, axis);
         AxisOf(actor->position, axis) += step;
-        if (Blocked(actor)) AxisOf(actor->position, axis) -= step * 1.001f;
+        if (SpotBlocked(actor)) AxisOf(actor->position, axis) -= step * 1.001f;
     }
 }
 
-int PlayerBlocked(Actor* actor) {
-    return (FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-            AnyObjectHit(actor, StageObjects, StageObjectCount))
-               ? 1
-               : 0;
-}
+int PlayerBlocked(Actor* actor) { return TouchesEnemyOrObject(actor) ? 1 : 0; }
 
 void KnockbackStep(Actor* actor) {
     if (actor->state == nullptr) return;

@@ -15,7 +15,7 @@
 #include "platform/render.h"
 
 Collider ShotKindCollider[kShotKinds];
-Texture* EffectTextures[3];
+Texture* EffectTextures[kEffectTextureCount];
 
 namespace {
 
@@ -55,7 +55,8 @@ const ShotKindInfo kKinds[] = {
 };
 static_assert(sizeof kKinds / sizeof kKinds[0] == kShotKinds, "one row per shot kind");
 
-const char* const kEffectTextureFiles[3] = {"dreg_1.png", "burn.png", "cannon_dreg.png"};
+const char* const kEffectTextureFiles[kEffectTextureCount] = {"dreg_1.png", "burn.png",
+                                                              "cannon_dreg.png"};
 
 // Returns true when the shot is used up by what it hit.
 bool Impact(Actor* shot, const ShotKindInfo& info) {
@@ -136,7 +137,7 @@ void BuildShotColliders() {
 void LoadShotAssets() {
     ClearPools();
     SeedRandomFromClock();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kEffectTextureCount; ++i) {
         LoadTextureFromArchive(kImageArchive, kEffectTextureFiles[i], &EffectTextures[i]);
     }
     BuildShotColliders();
@@ -184,7 +185,7 @@ void DrawShots(const Matrix& view, const Matrix& projection) {
         if (kind < 0) continue;
         SetDefaultRenderStates();
         const Matrix world = MakeWorldMatrix(shot.rotation, shot.position, Vec3{1, 1, 1});
-        ApplyTransforms(world, view, projection);
+        ApplyTransforms(TransformSet{world, view, projection});
         RdSetColorOp(kKinds[kind].colourOp);
         DrawMesh(&ShotMeshes[kKinds[kind].mesh], RD_CULL_CCW, kKinds[kind].emissive);
     }

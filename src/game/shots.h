@@ -10,8 +10,9 @@ constexpr int kShotKinds = 6;
 
 // One collider per kind, shared by every shot of that kind.
 extern Collider ShotKindCollider[kShotKinds];
-// The three effect textures: "dreg_1.png", "burn.png", "cannon_dreg.png".
-extern Texture* EffectTextures[3];
+// The effect textures: "dreg_1.png", "burn.png", "cannon_dreg.png".
+constexpr int kEffectTextureCount = 3;
+extern Texture* EffectTextures[kEffectTextureCount];
 
 // Row of the first kind whose tag the name holds, rows in table order; -1 for none.
 int ShotKindOf(const char* tag);

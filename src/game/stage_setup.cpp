@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kTimeLimits[3] = {5400, 6600, 7200};
+const int kTimeLimits[kStageCount] = {5400, 6600, 7200};
 
 bool FileExists(const char* path) {
     std::FILE* f = std::fopen(path, "rb");
@@ -26,7 +26,7 @@ bool FileExists(const char* path) {
 }  // namespace
 
 int StageTimeLimit(int stageNumber) {
-    if (stageNumber < 1 || stageNumber > 3) return kTimeLimits[0];
+    if (stageNumber < 1 || stageNumber > kStageCount) return kTimeLimits[0];
     return kTimeLimits[stageNumber - 1];
 }
 
@@ -75,14 +75,14 @@ void LoadStage() {
 
     // The previous stage's meshes are normally released on the way out; make sure.
     ReleaseMeshes(EnemyMeshes, kEnemyMeshCount);
-    ReleaseMeshes(MapMeshes, 2);
+    ReleaseMeshes(MapMeshes, kMapMeshCount);
     for (const EnemyKind& kind : kEnemyKinds) {
         LoadMeshFromArchive(kMeshArchive, kind.mesh, kMeshTextureDir, &EnemyMeshes[kind.meshSlot]);
         if (kind.partMesh != nullptr) {
             LoadMeshFromArchive(kMeshArchive, kind.partMesh, kMeshTextureDir, &EnemyMeshes[kind.partSlot]);
         }
     }
-    const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
+    const int stage = (StageNumber >= 1 && StageNumber <= kStageCount) ? StageNumber : 1;
     char path[64];
     std::snprintf(path, sizeof path, "data/xfiles/maps/floor_%d.x", stage);
     LoadMeshFromFile(path, kMapTextureDir, &MapMeshes[0]);

@@ -95,7 +95,7 @@ void StageSelectScene() {
         return;
     }
 
-    MoveCursor(&StageCursor, 2.0f);
+    MoveCursor(&StageCursor, static_cast<float>(kStageCount - 1));
     BeginFrame(kMenuRed, kMenuGreen, kMenuBlue);
     DrawLogo(1.0f);
     for (int i = 0; i < 3; ++i) {
