@@ -164,27 +164,25 @@ TEST(ContentModels, CraftFillTheCollidersOfTheStageFiles) {
     REQUIRE_DATA_FILE("data/bin/c3.pxd");
     // Stage 3 has every kind; each kind has the same collider in every stage
     // (ContentStages checks the files agree with each other through this one).
-    const char* tags[] = {"ZORBAT", "ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-    const char* meshes[] = {"zorbat.x", "mouse.x", "bship.x", "sito.x", "tank.x", "air.x"};
     for (int stage = 1; stage <= 3; ++stage) {
         const std::string path = DataPath("data/bin/c" + std::to_string(stage) + ".pxd");
         for (int k = 0;; ++k) {
             Actor actor{};
             Collider collider{};
             if (!ReadActorBlock(path.c_str(), k, &actor, &collider)) break;
-            for (int t = 0; t < 6; ++t) {
-                if (std::string(actor.name) != tags[t]) continue;
+            for (const EnemyKind& kind : kEnemyKinds) {
+                if (std::string(actor.name) != kind.tag) continue;
                 XMeshData m;
                 std::string error;
-                ASSERT_TRUE(LoadArchiveMesh(meshes[t], &m, &error)) << error;
+                ASSERT_TRUE(LoadArchiveMesh(kind.mesh, &m, &error)) << error;
                 Box3 extent = Extent(m);
-                if (t == 4) {  // the tank is drawn as hull and turret
-                    XMeshData turret;
-                    ASSERT_TRUE(LoadArchiveMesh("cannon.x", &turret, &error)) << error;
-                    extent.Add(Extent(turret));
+                if (kind.partMesh != nullptr) {  // the tank is drawn as hull and turret
+                    XMeshData part;
+                    ASSERT_TRUE(LoadArchiveMesh(kind.partMesh, &part, &error)) << error;
+                    extent.Add(Extent(part));
                 }
                 ExpectSameExtent(extent, ColliderExtent(collider, Vec3{0, 0, 0}),
-                                 std::string(meshes[t]) + " in stage " + std::to_string(stage));
+                                 std::string(kind.mesh) + " in stage " + std::to_string(stage));
             }
             ReleaseActor(&actor, &collider);
         }
