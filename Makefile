@@ -3,7 +3,7 @@ BUILD  := build
 CMAKE  := cmake
 JOBS   ?= 2
 
-.PHONY: all deps configure build data play test bench fuzz soak sanitize screenshots clean
+.PHONY: all deps configure build data play test bench playtest fuzz soak sanitize screenshots clean
 
 all: build
 
@@ -31,6 +31,10 @@ test: build
 
 bench: build
 	scripts/headless.sh sh -c 'cd $(BUILD) && ./zorbat_bench'
+
+# Every stage played by the reference pilots, 20 seeds each: the table, and build/playtest.json.
+playtest: build
+	cd $(BUILD) && ./zorbat-playtest --jobs $(JOBS) --json playtest.json
 
 # Pictures of every screen for the README, from scripted runs of the real game.
 screenshots: build
