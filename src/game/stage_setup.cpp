@@ -1,6 +1,7 @@
 #include "game/stage_setup.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/enemy_kinds.h"
 #include "core/manifest.h"
@@ -18,11 +19,13 @@ namespace {
 
 const int kTimeLimits[kStageCount] = {5400, 6600, 7200};
 
-bool FileExists(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
+// A stage file the readers will not take (missing, not a regular file, too
+// large) is said once on stderr, with why.
+bool StageFileOpens(const char* path) {
+    std::string why;
+    if (CanOpenStageFile(path, &why)) return true;
+    std::fprintf(stderr, "zorbat: %s: cannot be opened (%s)\n", path, why.c_str());
+    return false;
 }
 
 }  // namespace
@@ -42,7 +45,7 @@ void ReleaseStageTables() {
 
 bool SetUpStageActors(const char* actorPath, const char* mapPath) {
     // Without its two files a stage cannot be played: say which one is missing.
-    const char* missing = !FileExists(actorPath) ? actorPath : (!FileExists(mapPath) ? mapPath : nullptr);
+    const char* missing = !StageFileOpens(actorPath) ? actorPath : (!StageFileOpens(mapPath) ? mapPath : nullptr);
     if (missing != nullptr) {
         ShowFatal(MsgStageFile, missing);
         return false;

@@ -1,6 +1,9 @@
 // Countdown, pause, stage end and result.
 #include "screens/stage_screens.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "core/buttons.h"
 #include "core/scene_id.h"
 #include "formats/hiscore.h"
@@ -148,8 +151,15 @@ void StageEndScene() {
     EndFrame();
 }
 
-int TimeBonus() { return StageTime * 2; }
-int LifeBonus() { return Player.hitPoints * 100; }
+// The tally is worked out in 64 bits and held to what a hiscore file can
+// store: a player record with millions of hit points would overflow an int.
+static int Saturated(int64_t value) {
+    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+int TimeBonus() { return Saturated(int64_t(StageTime) * 2); }
+int LifeBonus() { return Saturated(int64_t(Player.hitPoints) * 100); }
+static int Total() { return Saturated(int64_t(Player.hitPoints) * 100 + int64_t(StageTime) * 2); }
 
 static bool TotalRanks() { return HiscoreRank(StageIndex() + 1, RunTotal, HiscoreTable) < 4; }
 
@@ -171,7 +181,7 @@ void ResultScene() {
 
     const int timeBonus = TimeBonus();
     const int lifeBonus = LifeBonus();
-    RunTotal = lifeBonus + timeBonus;
+    RunTotal = Total();
 
     DrawSlot(TexResult, 20, 0, 276, 128, 0, 0, 256, 128, 256, 128, 1.0f);
     DrawSlot(TexScoreHeading, 518, 40, 774, 104, 0, 0, 256, 64, 256, 64, 1.0f);
