@@ -4,7 +4,11 @@
 
 uint8_t KeyState[256];
 uint8_t ButtonState[kButtonCount];
+
+namespace {
+// Whether ButtonPressed has reported the button's current press.
 int ButtonLatch[kButtonCount];
+}  // namespace
 
 void UpdateButtons() {
     ButtonState[ButtonLeft] = (KeyState['A'] != 0 || KeyState[VK_LEFT] != 0);

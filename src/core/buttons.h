@@ -29,7 +29,6 @@ enum : uint8_t {
 
 extern uint8_t KeyState[256];
 extern uint8_t ButtonState[kButtonCount];
-extern int ButtonLatch[kButtonCount];
 
 void UpdateButtons();
 // The buttons the keys hold down now, bit b for button b: what the next

@@ -229,11 +229,12 @@ bool HiscoreCreateDefault(const char* path) {
 }
 
 int HiscoreRank(int stage, int score, const HiscoreEntry* table) {
-    if (stage < 1 || stage > 3) return 4;
+    constexpr int kUnranked = kHiscorePerStage + 1;
+    if (stage < 1 || stage > kStageCount) return kUnranked;
     // Strictly greater only: on a tie the earlier holder keeps the place.
-    for (int k = 0; k < 3; ++k)
-        if (table[3 * (stage - 1) + k].score < score) return k + 1;
-    return 4;
+    for (int k = 0; k < kHiscorePerStage; ++k)
+        if (table[kHiscorePerStage * (stage - 1) + k].score < score) return k + 1;
+    return kUnranked;
 }
 
 void HiscoreInsert(int score, const char* name, int rank, int last, int stage, HiscoreEntry* table) {

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/tables.h"
+
 struct HiscoreEntry {
     char name[4];  // up to three letters and a terminating zero byte
     int32_t score;
 };
 
-constexpr int kHiscoreEntries = 9;
 constexpr int kHiscoreRecordSize = 208;
 constexpr int kHiscoreFileSize = kHiscoreEntries * kHiscoreRecordSize;  // 1872
 

@@ -2,37 +2,22 @@
 // recorder attached and explains what they did with each line.
 #include "formats/stage_check.h"
 
-#include <cstring>
 #include <map>
 #include <string>
 
+#include "core/enemy_kinds.h"
+#include "core/tables.h"
 #include "formats/stage_check_internal.h"
 
 namespace {
 
-constexpr int kEnemyCapacity = 63;  // 64 actor colliders, one of them the player's
-constexpr int kObjectCapacity = 128;
 // Every block is read by the game's own reader from the start of the file,
 // so checking costs blocks x file size: 256 blocks (twice what the game
 // holds) of a file at the 1 MB limit take seconds, not minutes.
 constexpr int kMaxCheckedBlocks = 256;
 
-const char* const kDrawTags[] = {"ZORBAT", "ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-const char* const kBehaviourTags[] = {"ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-
-template <size_t N>
-const char* FirstTag(const char* name, const char* const (&tags)[N]) {
-    for (const char* tag : tags)
-        if (TagHas(name, tag)) return tag;
-    return nullptr;
-}
-
-const char* KindName(const char* behaviour) {
-    if (!behaviour) return "stays where it is placed and never fires";
-    if (!std::strcmp(behaviour, "ENEMY2")) return "gunship";
-    if (!std::strcmp(behaviour, "ENEMY3")) return "charger";
-    if (!std::strcmp(behaviour, "ENEMY4")) return "tank";
-    return "aircraft";
+const char* KindName(const EnemyKind* behaviour) {
+    return behaviour ? behaviour->called : "stays where it is placed and never fires";
 }
 
 std::string Vec(Vec3 v) {
@@ -211,15 +196,16 @@ void CheckActorFile(CheckReport* report, const char* path, SplitLines* splits) {
             break;
         }
         const std::string tag = actor.name;
-        const char* drawn = FirstTag(actor.name, kDrawTags);
-        const char* behaves = FirstTag(actor.name, kBehaviourTags);
+        const EnemyKind* drawn = EnemyKindOf(actor.name);
+        const EnemyKind* behaves = MovingKindOf(actor.name);
         if (block == 0) {
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": player \"" + tag + "\" at " +
                                    Vec(actor.position) + ", " + std::to_string(actor.hitPoints) +
                                    " hit points, " + Counted(collider.shape.partCount, "box part", "box parts"));
-            if (!TagHas(actor.name, "ZORBAT"))
+            if (!TagHas(actor.name, kPlayerCraft.tag))
                 ReportError(report, seen.openLine,
-                            "the player's tag \"" + tag + "\" has no \"ZORBAT\": the craft is not drawn");
+                            "the player's tag \"" + tag + "\" has no \"" + kPlayerCraft.tag +
+                                "\": the craft is not drawn");
             if (actor.hitPoints <= 0)
                 ReportError(report, seen.openLine,
                             "the player starts with " + std::to_string(actor.hitPoints) +
@@ -242,12 +228,12 @@ void CheckActorFile(CheckReport* report, const char* path, SplitLines* splits) {
                 ReportError(report, seen.openLine,
                             "tag \"" + tag + "\" matches no drawing: the enemy is invisible, yet it "
                             "must be destroyed to clear the stage");
-            else if (!behaves && std::strcmp(drawn, "ENEMY1") != 0)
+            else if (!behaves && drawn == &kPlayerCraft)
                 ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but matches no behaviour");
-            else if (behaves && std::strcmp(drawn, behaves) != 0)
-                ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but behaves as " + behaves);
+                              "tag \"" + tag + "\" is drawn as " + drawn->tag + " but matches no behaviour");
+            else if (behaves && drawn != behaves)
+                ReportWarning(report, seen.openLine, "tag \"" + tag + "\" is drawn as " + drawn->tag +
+                                                         " but behaves as " + behaves->tag);
             if (actor.hitPoints <= 0)
                 ReportWarning(report, seen.openLine,
                               "the enemy starts with " + std::to_string(actor.hitPoints) +
@@ -390,14 +376,14 @@ void CheckMapFile(CheckReport* report, const char* path, SplitLines* splits) {
         }
         const std::string tag = object.name;
         ++tags[tag];
-        if (objects == kObjectCapacity)
+        if (objects == kMaxStageObjects)
             ReportError(report, seen.openLine,
                         "stage object " + std::to_string(objects + 1) + ": the game holds " +
-                            std::to_string(kObjectCapacity) +
+                            std::to_string(kMaxStageObjects) +
                             " stage objects; this block and every later one are ignored");
         const bool floor = TagHas(object.name, "FLOOR");
         const bool build = !floor && TagHas(object.name, "BUILD");
-        if (objects < kObjectCapacity)
+        if (objects < kMaxStageObjects)
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": object " +
                                    std::to_string(objects + 1) + " \"" + tag + "\" at " +
                                    Vec(object.position) + ", " +
@@ -409,10 +395,10 @@ void CheckMapFile(CheckReport* report, const char* path, SplitLines* splits) {
                           "drawn but still blocks the player and the shots");
         ReleaseStageObject(&object, &collider);
     }
-    const int kept = objects < kObjectCapacity ? objects : kObjectCapacity;
+    const int kept = objects < kMaxStageObjects ? objects : kMaxStageObjects;
     std::string summary = std::to_string(kept) + (kept == 1 ? " stage object" : " stage objects");
-    if (objects > kObjectCapacity)
-        summary += " (" + std::to_string(objects - kObjectCapacity) + " more ignored)";
+    if (objects > kMaxStageObjects)
+        summary += " (" + std::to_string(objects - kMaxStageObjects) + " more ignored)";
     if (!tags.empty()) {
         summary += ":";
         for (const auto& [tag, count] : tags) summary += " " + tag + " x" + std::to_string(count);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/enemy_kinds.h"
 #include "core/manifest.h"
 #include "core/scene_id.h"
 #include "formats/data_dir.h"
@@ -17,10 +18,7 @@
 
 namespace {
 
-const int kTimeLimits[3] = {5400, 6600, 7200};
-
-const char* const kEnemyMeshFiles[7] = {"zorbat.x", "mouse.x", "bship.x", "sito.x",
-                                        "tank.x",   "cannon.x", "air.x"};
+const int kTimeLimits[kStageCount] = {5400, 6600, 7200};
 
 // A stage file the readers will not take (missing, not a regular file, too
 // large) is said once on stderr, with why.
@@ -34,7 +32,7 @@ bool StageFileOpens(const char* path) {
 }  // namespace
 
 int StageTimeLimit(int stageNumber) {
-    if (stageNumber < 1 || stageNumber > 3) return kTimeLimits[0];
+    if (stageNumber < 1 || stageNumber > kStageCount) return kTimeLimits[0];
     return kTimeLimits[stageNumber - 1];
 }
 
@@ -83,15 +81,19 @@ void LoadStage() {
     BeginStageRun();
 
     // The previous stage's meshes are normally released on the way out; make sure.
-    ReleaseMeshes(EnemyMeshes, 7);
-    ReleaseMeshes(MapMeshes, 2);
+    ReleaseMeshes(EnemyMeshes, kEnemyMeshCount);
+    ReleaseMeshes(MapMeshes, kMapMeshCount);
     const std::string meshArchive = DataFile(kMeshArchive);
     const std::string meshTextures = DataFile(kMeshTextureDir);
     const std::string mapTextures = DataFile(kMapTextureDir);
-    for (int i = 0; i < 7; ++i) {
-        LoadMeshFromArchive(meshArchive.c_str(), kEnemyMeshFiles[i], meshTextures.c_str(), &EnemyMeshes[i]);
+    for (const EnemyKind& kind : kEnemyKinds) {
+        LoadMeshFromArchive(meshArchive.c_str(), kind.mesh, meshTextures.c_str(), &EnemyMeshes[kind.meshSlot]);
+        if (kind.partMesh != nullptr) {
+            LoadMeshFromArchive(meshArchive.c_str(), kind.partMesh, meshTextures.c_str(),
+                                &EnemyMeshes[kind.partSlot]);
+        }
     }
-    const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
+    const int stage = (StageNumber >= 1 && StageNumber <= kStageCount) ? StageNumber : 1;
     const std::string n = std::to_string(stage);
     LoadMeshFromFile(DataFile("xfiles/maps/floor_" + n + ".x").c_str(), mapTextures.c_str(), &MapMeshes[0]);
     LoadMeshFromFile(DataFile("xfiles/maps/buildings.x").c_str(), mapTextures.c_str(), &MapMeshes[1]);

@@ -423,8 +423,6 @@ void SynthStoreSong(int slot, MidiSong&& song) {
     AudioUnlock();
 }
 
-bool SynthSongLoaded(int slot) { return g_open && slot >= 0 && slot < kSynthSongSlots && g_songs[slot].division > 0; }
-
 namespace {
 void PostRequest(int slot, uint64_t loopEndScaled) {
     LockRequests();

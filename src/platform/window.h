@@ -11,7 +11,6 @@ void PlatformShutdownVideo();
 bool PlatformCreateWindow(const char* title);
 void PlatformShowWindow();
 void PlatformDestroyWindow();
-bool PlatformHasWindow();
 // Outer window position on a desktop of the given size (left, top).
 void WindowPlacement(int desktopWidth, int desktopHeight, int* left, int* top);
 

@@ -14,7 +14,7 @@
 #include "screens/screen_state.h"
 #include "sound/sound.h"
 
-const int kMusicLoopEnd[3] = {169, 146, 169};
+const int kMusicLoopEnd[kStageCount] = {169, 146, 169};
 
 float PauseCursor = 0.0f;
 float PromptAlpha = 0.0f;
@@ -36,7 +36,7 @@ static void DrawFrozenWorld() { DrawStageFrame(0); }
 
 static int StageIndex() {
     if (StageNumber < 1) return 0;
-    if (StageNumber > 3) return 2;
+    if (StageNumber > kStageCount) return kStageCount - 1;
     return StageNumber - 1;
 }
 
@@ -124,14 +124,14 @@ void StageEndScene() {
     DrawDimmer(2.0f * FadeAlpha);
     const float a = 3.0f * FadeAlpha;  // colours above 1 are clamped by the sprite
     switch (EndReason) {
-    case 0:
+    case EndStageClear:
         DrawSlot(TexStageClear, 158, 218, 670, 346, 0, 0, 512, 128, 512, 128, a);
         break;
-    case 1:
+    case EndGameOver:
         DrawSlot(TexGame, 158, 218, 414, 346, 0, 0, 256, 128, 256, 128, a);
         DrawSlot(TexOver, 414, 218, 650, 346, 0, 0, 256, 128, 256, 128, a);
         break;
-    case 2:
+    case EndTimeOut:
         DrawSlot(TexTimeOut, 138, 218, 650, 346, 0, 0, 512, 128, 512, 128, a);
         break;
     default:
@@ -140,7 +140,7 @@ void StageEndScene() {
     if (FadeAlpha >= 1.0f) {
         FadeAlpha = 0.0f;
         BlinkFlag = 0;
-        if (EndReason == 1 || EndReason == 2) {
+        if (EndReason == EndGameOver || EndReason == EndTimeOut) {
             // A lost stage has no result and no hiscore entry.
             ReleaseStageMeshes();
             SceneId = SceneTitle;
