@@ -53,6 +53,14 @@ int ButtonPressed(int button) {
     return 0;
 }
 
+void SaveButtonLatches(int latches[kButtonCount]) {
+    for (int b = 0; b < kButtonCount; ++b) latches[b] = ButtonLatch[b] == 1 ? 1 : 0;
+}
+
+void RestoreButtonLatches(const int latches[kButtonCount]) {
+    for (int b = 0; b < kButtonCount; ++b) ButtonLatch[b] = latches[b];
+}
+
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max) {
     if (up == 1) {  // up wins, and down is not looked at
         if (*cursor > min) {

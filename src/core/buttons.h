@@ -38,6 +38,10 @@ int HeldButtons();
 // other key up), for a recorded run played back.
 void HoldButtons(int mask);
 int ButtonPressed(int button);
+// Whether ButtonPressed has reported each button's current press (1 or 0):
+// taken when a stage attempt is recorded and put back when it plays again.
+void SaveButtonLatches(int latches[kButtonCount]);
+void RestoreButtonLatches(const int latches[kButtonCount]);
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
 // Clears key state, button state and latches (program start and tests).
 void ResetInput();

@@ -40,7 +40,7 @@ bool g_active = true;
 // The screens' state the recorded attempt began with.
 void RestoreStart() {
     SeedRandom(g_play.random);
-    for (int b = 0; b < kButtonCount; ++b) ButtonLatch[b] = g_play.carry.latches[b];
+    RestoreButtonLatches(g_play.carry.latches);
     CountdownFrames = g_play.carry.countdownFrames;
     StartBanner = g_play.carry.startBanner;
     TimeBlink = g_play.carry.timeBlink;

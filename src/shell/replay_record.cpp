@@ -65,7 +65,7 @@ void Begin() {
     // Read again here, on the stage load's frame, where the stage's files are read anyway.
     if (!FileDigest(DataFile("bin/c" + n + ".pxd"), &g_rec.actorData)) g_rec.actorData = 0;
     if (!FileDigest(DataFile("bin/m" + n + ".pxd"), &g_rec.mapData)) g_rec.mapData = 0;
-    for (int b = 0; b < kButtonCount; ++b) g_rec.carry.latches[b] = ButtonLatch[b] == 1 ? 1 : 0;
+    SaveButtonLatches(g_rec.carry.latches);
     g_rec.carry.countdownFrames = CountdownFrames;
     g_rec.carry.startBanner = StartBanner;
     g_rec.carry.timeBlink = TimeBlink;

@@ -60,7 +60,9 @@ uint64_t GameStateDigest() {
     d.Float(LifeFlashAlpha);
     d.Int(LifeFlashFalling);
     d.Int(int32_t(RandomState()));
-    for (int latch : ButtonLatch) d.Int(latch);
+    int latches[kButtonCount];
+    SaveButtonLatches(latches);
+    for (int latch : latches) d.Int(latch);
 
     Record(&d, Player);
     Vec(&d, PlayerVelocity);
