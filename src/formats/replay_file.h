@@ -41,8 +41,8 @@ constexpr size_t kReplayMaxFileBytes = size_t(8) << 20;
 // Mouse motion of one frame beyond this is refused as damage.
 constexpr int kReplayMaxMotion = 1000000;
 
-// How the attempt ended: the stage's end reasons in their order, then a quit
-// (Quit Game, Escape, the window closed).
+// How the attempt ended: the stage's end reasons (EndReasonValue) in their
+// order, then a quit (Quit Game, Escape, the window closed).
 enum ReplayEnd { ReplayClear = 0, ReplayGameOver = 1, ReplayTimeOut = 2, ReplayQuit = 3 };
 const char* ReplayEndName(int end);
 

@@ -200,7 +200,7 @@ void PruneReplays(const HiscoreEntry* table) {
     // The table's entries, each able to hold one replay (the newest of its kind).
     std::vector<std::string> entries;
     for (int i = 0; i < kHiscoreEntries; ++i)
-        entries.push_back(std::to_string(i / 3 + 1) + " " + std::to_string(table[i].score) + " " +
+        entries.push_back(std::to_string(i / kHiscorePerStage + 1) + " " + std::to_string(table[i].score) + " " +
                           PlayerLetters(table[i].name));
     const std::string keptDir = g_folder + "/" + kHiscoreFolder;
     for (const Found& f : List(keptDir, true)) {

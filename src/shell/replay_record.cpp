@@ -56,7 +56,7 @@ void Drop() {
 }
 
 void Begin() {
-    const int stage = StageNumber >= 1 && StageNumber <= 3 ? StageNumber : 1;
+    const int stage = StageNumber >= 1 && StageNumber <= kStageCount ? StageNumber : 1;
     g_rec.stage = stage;
     g_rec.end = ReplayQuit;
     g_rec.frames = 0;
@@ -168,7 +168,7 @@ void RecordAfterScene() {
         if (!InStageAttempt(SceneId)) {
             // A stage that could not be loaded is no attempt: the game is ending with a message.
             if (g_ranScene == SceneStageLoad) g_recording = false;
-            else Finish(g_ranScene == SceneStageEnd && EndReason >= 0 && EndReason <= 2 ? EndReason : ReplayQuit);
+            else Finish(g_ranScene == SceneStageEnd && EndReason >= EndStageClear && EndReason <= EndTimeOut ? EndReason : ReplayQuit);
         }
     }
     // Back at the title the player has seen the result and entered a name, if any.
