@@ -49,9 +49,10 @@ void Add(int kind, int code, int dx = 0, int dy = 0) {
 }
 
 void Drop() {
+    // Frames of 16 ms, in whole minutes.
     std::fprintf(stderr, "Zorbat U.F.O.: this stage attempt has gone on longer than a replay holds (%d minutes); "
                          "its replay will not be kept\n",
-                 kReplayMaxFrames / 3750);
+                 (kReplayMaxFrames * 16 + 30000) / 60000);
     g_recording = false;
 }
 
