@@ -127,25 +127,26 @@ TEST_F(ReplayRun, ADamagedOrForeignReplayPlaysNothing) {
     EXPECT_FALSE(fs::exists(dir_ / "start.json"));
 }
 
-// Three attempts in one run: stage 3 played for a while (its chargers draw
-// from the generator), stage 1 left from a paused countdown, then stage 3
-// again with a pause, Quit Game at the end. The last attempt starts from what
-// the others left (the generator, a countdown partly run, the latches) and
-// must play the same when it is all a fresh game has.
+// Three attempts in one run: stage 3 played until its game over (its
+// chargers draw from the generator), stage 1 left from a paused countdown,
+// then stage 3 again with a pause, Quit Game at the end. The last attempt
+// starts from what the others left (the generator, a countdown partly run,
+// the latches, the game over last shown) and must play the same when it is
+// all a fresh game has.
 TEST_F(ReplayRun, AnAttemptAfterOthersPlaysTheSameInAFreshGame) {
     std::ofstream(dir_ / "three.txt") << "80 tap RETURN\n82 tap DOWN\n84 tap DOWN\n86 tap SPACE\n"
-                                         "300 down W\n300 button 0 down\n400 tap RETURN\n403 tap DOWN\n405 tap SPACE\n"
-                                         "406 up W\n406 button 0 up\n"
-                                         "440 tap RETURN\n445 tap SPACE\n"
-                                         "520 tap RETURN\n530 tap DOWN\n535 tap SPACE\n"
-                                         "570 tap RETURN\n572 tap DOWN\n574 tap DOWN\n576 tap SPACE\n"
-                                         "780 down D\n780 button 1 down\n800 mouse 40 -20\n830 tap RETURN\n"
-                                         "860 tap RETURN\n900 up D\n900 button 1 up\n910 tap RETURN\n"
-                                         "915 tap DOWN\n920 tap SPACE\n";
-    std::string out = Harness("--seed 5 --frames 940 --script three.txt --record last.replay");
+                                         "300 down W\n300 button 0 down\n406 up W\n406 button 0 up\n"
+                                         "730 tap RETURN\n735 tap SPACE\n"
+                                         "810 tap RETURN\n820 tap DOWN\n825 tap SPACE\n"
+                                         "860 tap RETURN\n862 tap DOWN\n864 tap DOWN\n866 tap SPACE\n"
+                                         "1070 down D\n1070 button 1 down\n1090 mouse 40 -20\n1120 tap RETURN\n"
+                                         "1150 tap RETURN\n1190 up D\n1190 button 1 up\n1200 tap RETURN\n"
+                                         "1205 tap DOWN\n1210 tap SPACE\n";
+    std::string out = Harness("--seed 5 --frames 1230 --script three.txt --record last.replay --state 700:over.json");
     ASSERT_EQ(out.substr(0, 2), "0|") << out;
     const std::string text = Slurp((dir_ / "last.replay").string());
     ASSERT_NE(text.find("\nstage 3\nend quit\n"), std::string::npos) << text.substr(0, 200);
+    ASSERT_NE(Slurp((dir_ / "over.json").string()).find("\"endReason\":1,"), std::string::npos);
     EXPECT_EQ(text.find("\nrandom 5\n"), std::string::npos);  // the first attempt drew numbers
     EXPECT_EQ(text.find("\ncountdown 180\n"), std::string::npos);  // the second left its countdown
     out = Harness("--replay last.replay --verify");

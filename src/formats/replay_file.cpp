@@ -173,6 +173,8 @@ private:
         if (!Line("hud", 3) || !Int(w_[1], 0, 60, &r_->carry.timeBlink) ||
             !Float(w_[2], -1.0f, 2.0f, &r_->carry.lifeFlashAlpha) || !Int(w_[3], 0, 1, &r_->carry.lifeFlashFalling))
             return Fail("expected: hud BLINK(0..60) PULSE DIRECTION(0, 1)");
+        if (!Line("shown", 1) || (r_->carry.endShown = IndexOf(kEndNames, 3, w_[1])) < 0)
+            return Fail("shown must be clear, gameover or timeout");
         return Line("input", 0);
     }
 
@@ -284,9 +286,11 @@ std::string FormatReplay(const Replay& r) {
     Hex16(&t, r.actorData, 16);
     t += " m" + std::to_string(r.stage) + ".pxd ";
     Hex16(&t, r.mapData, 16);
-    std::snprintf(buf, sizeof buf, "\nlatches %d %d %d %d %d %d %d\ncountdown %.9g\nbanner %d\nhud %d %.9g %d\ninput\n",
+    std::snprintf(buf, sizeof buf,
+                  "\nlatches %d %d %d %d %d %d %d\ncountdown %.9g\nbanner %d\nhud %d %.9g %d\nshown %s\ninput\n",
                   c.latches[0], c.latches[1], c.latches[2], c.latches[3], c.latches[4], c.latches[5], c.latches[6],
-                  double(c.countdownFrames), c.startBanner, c.timeBlink, double(c.lifeFlashAlpha), c.lifeFlashFalling);
+                  double(c.countdownFrames), c.startBanner, c.timeBlink, double(c.lifeFlashAlpha), c.lifeFlashFalling,
+                  kEndNames[c.endShown >= 0 && c.endShown < 3 ? c.endShown : 0]);
     t += buf;
     for (int i = 0; i < r.eventCount; ++i) {
         const ReplayEvent& e = r.events[i];

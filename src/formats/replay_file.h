@@ -12,6 +12,8 @@
 //   countdown 180                  the countdown's frames left
 //   banner 0                       the start banner's frames left
 //   hud 0 0 0                      time blink, life pulse alpha and direction
+//   shown gameover                 the stage end last shown (clear, gameover or
+//                                  timeout; clear in a game that has shown none)
 //   input
 //   0 press space                  a button held from this frame on
 //   57 mouse 3 -2                  mouse motion read on this frame
@@ -71,6 +73,7 @@ struct ReplayCarry {
     int timeBlink;
     float lifeFlashAlpha;
     int lifeFlashFalling;
+    int endShown;  // EndReasonValue: nothing reads it until the stage ends, but it is state
 };
 
 struct ReplayCheck {

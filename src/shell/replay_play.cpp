@@ -46,6 +46,7 @@ void RestoreStart() {
     TimeBlink = g_play.carry.timeBlink;
     LifeFlashAlpha = g_play.carry.lifeFlashAlpha;
     LifeFlashFalling = g_play.carry.lifeFlashFalling;
+    EndReason = g_play.carry.endShown;
 }
 
 // This frame's input, put where the game reads it.

@@ -72,6 +72,7 @@ void Begin() {
     g_rec.carry.timeBlink = TimeBlink;
     g_rec.carry.lifeFlashAlpha = LifeFlashAlpha;
     g_rec.carry.lifeFlashFalling = LifeFlashFalling;
+    g_rec.carry.endShown = EndReason >= EndStageClear && EndReason <= EndTimeOut ? EndReason : EndStageClear;
     g_rec.eventCount = 0;
     g_rec.checkCount = 0;
     g_buttons = 0;
