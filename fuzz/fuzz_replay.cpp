@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Replay& r = *replay;
     if (r.stage < 1 || r.stage > 3 || r.frames < 1 || r.frames > kReplayMaxFrames) std::abort();
     if (r.eventCount < 0 || r.eventCount > kReplayMaxEvents || r.checkCount < 1) std::abort();
+    if (r.carry.endShown < 0 || r.carry.endShown > 2) std::abort();
     for (int i = 0; i < r.eventCount; ++i) {
         const ReplayEvent& e = r.events[i];
         if (e.frame < 0 || e.frame >= r.frames || (i > 0 && e.frame < r.events[i - 1].frame)) std::abort();
