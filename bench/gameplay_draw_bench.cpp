@@ -98,8 +98,7 @@ double RedrawPlayFrame() {
 void Inject(PlatformEvent ev) {
     PlatformInjectEvent(ev);
     PlatformEvent e;
-    while (PlatformNextEvent(&e)) {
-    }
+    while (PlatformNextEvent(&e)) PlatformMouseFeed(e);
 }
 
 // A scripted flight through stage n from its first play frame: thrust, both
@@ -127,10 +126,10 @@ double BusiestFrameOfStage(int n, int* frames) {
     SceneId = ScenePlay;
     StartBanner = 120;  // as the countdown leaves it
     KeyState['W'] = 1;
-    for (int b = 0; b < 2; ++b) Inject(PlatformEvent{EvMouseButton, b, 0, 0, 1});
+    for (int b = 0; b < 2; ++b) Inject(PlatformEvent{EvMouseButton, b, 0, 0, 1, 0});
     double busiest = 0.0;
     for (int f = 0; f < kFrames && SceneId == ScenePlay && !QuitRequested(); ++f) {
-        if (f % 120 == 60) Inject(PlatformEvent{EvMouseMotion, 0, (f / 120) % 2 ? -90 : 60, 0, 0});
+        if (f % 120 == 60) Inject(PlatformEvent{EvMouseMotion, 0, (f / 120) % 2 ? -90 : 60, 0, 0, 0});
         PlayUpdate();
         double t = DrawPlayFrame(1);
         PlayEndChecks();
@@ -140,7 +139,7 @@ double BusiestFrameOfStage(int n, int* frames) {
             busiest = std::max(busiest, t);
         }
     }
-    for (int b = 0; b < 2; ++b) Inject(PlatformEvent{EvMouseButton, b, 0, 0, 0});
+    for (int b = 0; b < 2; ++b) Inject(PlatformEvent{EvMouseButton, b, 0, 0, 0, 0});
     InputRelease();
     PlatformSetScripted(false);
     ResetInput();
