@@ -2,14 +2,12 @@
 // viewports and the pointer's bounds map onto it, and what a window of
 // another shape shows (the picture at its real pixel size, black bars).
 #include <gtest/gtest.h>
-#include <SDL.h>
 
 #include <vector>
 
 #include "gl_fixture.h"
 #include "platform/letterbox.h"
 #include "platform/render.h"
-#include "platform/sdl_window.h"
 #include "platform/window.h"
 
 namespace {
@@ -21,19 +19,12 @@ void ExpectRect(const ViewRect& r, int x, int y, int w, int h) {
     EXPECT_EQ(r.h, h);
 }
 
-// Resizes the test window and waits until its drawable has that size.
+// Resizes the test window; true when its drawable has that size.
 bool ResizeWindow(int w, int h) {
-    SDL_Window* window = PlatformSdlWindow();
-    if (window == nullptr) return false;
-    SDL_SetWindowSize(window, w, h);
-    for (int i = 0; i < 200; ++i) {
-        SDL_PumpEvents();
-        int dw = 0, dh = 0;
-        SDL_GL_GetDrawableSize(window, &dw, &dh);
-        if (dw == w && dh == h) return true;
-        SDL_Delay(5);
-    }
-    return false;
+    if (!PlatformResizeWindow(w, h)) return false;
+    int dw = 0, dh = 0;
+    PlatformDrawableSize(&dw, &dh);
+    return dw == w && dh == h;
 }
 
 // One frame: the view cleared red, a white quad over its lower right

@@ -250,6 +250,19 @@ void PlatformDrawableSize(int* width, int* height) {
     if (g_window) SDL_GL_GetDrawableSize(g_window, width, height);
 }
 
+bool PlatformResizeWindow(int width, int height) {
+    if (!g_window) return false;
+    SDL_SetWindowSize(g_window, width, height);
+    for (int i = 0; i < 200; ++i) {
+        SDL_PumpEvents();
+        int w = 0, h = 0;
+        SDL_GetWindowSize(g_window, &w, &h);
+        if (w == width && h == height) return true;
+        SDL_Delay(5);
+    }
+    return false;
+}
+
 void PlatformWindowSize(int* width, int* height) {
     *width = kViewWidth;
     *height = kViewHeight;

@@ -35,6 +35,9 @@ void PlatformToggleFullscreen();
 // high-density display), and its size in points.
 void PlatformDrawableSize(int* width, int* height);
 void PlatformWindowSize(int* width, int* height);
+// Sets the window's size (in points) and waits, up to a second, until its
+// drawable has followed (benchmarks and tests); false when it did not.
+bool PlatformResizeWindow(int width, int height);
 
 enum PlatformEventType {
     EvNone,
