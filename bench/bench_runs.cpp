@@ -156,9 +156,10 @@ void LoadingFrame(benchmark::State& state) {
 BENCHMARK(LoadingFrame)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A minute of stage 1 in real time: from the title to the stage, then up
-// to the ceiling, where a scripted craft lives long enough, firing both
-// weapons and turning left and right while the enemies fire back. (Flown
-// lower, in any stage, it is shot down within seconds.)
+// to the ceiling, where nothing of the stage reaches a scripted craft for the
+// whole minute while it fires both weapons and turns left and right, the
+// tanks firing below it. (The craft must live the minute: this stage has no
+// gunship, and tank shells fly level just above the ground.)
 constexpr int kPlaySeconds = 60;
 const char* const kPlayScript =
     "80 tap RETURN\n85 tap SPACE\n"

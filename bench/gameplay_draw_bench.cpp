@@ -13,6 +13,7 @@
 #include "core/manifest.h"
 #include "core/random.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "game/stage_setup.h"
 #include "game/world_render.h"
 #include "graphics/archive_texture.h"
@@ -34,17 +35,19 @@ bool ReadyToDraw(const char** why) {
     if (ready < 0) {
         ready = 0;
         SetMessageBoxesEnabled(false);
-        if (!std::filesystem::exists(kImageArchive) || !std::filesystem::exists(kMeshArchive)) {
+        const std::string images = DataFile(kImageArchive), meshes = DataFile(kMeshArchive);
+        const std::string meshTextures = DataFile(kMeshTextureDir);
+        if (!std::filesystem::exists(images) || !std::filesystem::exists(meshes)) {
             reason = "no game data in the working directory (run from build/)";
         } else if (!PlatformInitVideo() || !PlatformCreateWindow("bench") || !RdCreate()) {
             reason = "no OpenGL display";
         } else {
             PlatformShowWindow();
             for (int i = 0; i < kManifestTextureCount; ++i) {
-                LoadTextureFromArchive(kImageArchive, kTextureFiles[i], &TextureTable[i]);
+                LoadTextureFromArchive(images.c_str(), kTextureFiles[i], &TextureTable[i]);
             }
             for (int i = 0; i < kShotMeshCount; ++i) {
-                LoadMeshFromArchive(kMeshArchive, kShotMeshFiles[i], kMeshTextureDir, &ShotMeshes[i]);
+                LoadMeshFromArchive(meshes.c_str(), kShotMeshFiles[i], meshTextures.c_str(), &ShotMeshes[i]);
             }
             LoadShotAssets();
             CreateRenderTarget(&ShadowTarget, 256, 256);

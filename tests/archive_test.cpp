@@ -243,23 +243,3 @@ TEST(ArchiveTool, RefusesNamesTooLongAndKeepsTheOldArchive) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(ArchiveMessage, MissingEntryShowsTheNameAndAsksToQuit) {
-    ResetQuit();
-    testing::internal::CaptureStderr();
-    ShowMissingEntryMessage("データ\"%s\"が見つかりませんでした", "air.x");
-    const std::string shown = testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("データ\"air.x\"が見つかりませんでした"), std::string::npos) << shown;
-    EXPECT_TRUE(QuitRequested());
-    EXPECT_EQ(QuitExitCode(), 0);
-    ResetQuit();
-    // A name far longer than the message buffer is cut, not written past it.
-    testing::internal::CaptureStderr();
-    ShowMissingEntryMessage("画像\"%s\"が見つかりませんでした", std::string(2000, 'n').c_str());
-    EXPECT_GT(testing::internal::GetCapturedStderr().size(), 400u);
-    ResetQuit();
-}
-
-}  // namespace

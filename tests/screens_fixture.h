@@ -11,6 +11,7 @@
 #include "core/buttons.h"
 #include "core/manifest.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "gl_fixture.h"
@@ -55,8 +56,8 @@ protected:
     static void Key(int vk, bool down) { KeyState[vk] = down ? 1 : 0; }
     // The table a first run writes, read back the way the title reads it.
     static void UseDefaultTable() {
-        HiscoreCreateDefault(kHiscorePath);
-        ASSERT_EQ(HiscoreRead(kHiscorePath, HiscoreTable, kHiscoreEntries), 1);
+        HiscoreCreateDefault(HiscorePath());
+        ASSERT_EQ(HiscoreRead(HiscorePath(), HiscoreTable, kHiscoreEntries), 1);
     }
 
     std::filesystem::path old_, dir_;

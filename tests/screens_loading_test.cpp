@@ -15,10 +15,10 @@ TEST_F(LoadingTest, WritesTheDefaultHiscoreFileAndHandsOverAfterFiftyOneFrames) 
     LoadingScene();
     // The file comes before anything else is loaded, so even a missing image
     // archive (which asks to quit) leaves a first-run table behind.
-    ASSERT_TRUE(std::filesystem::exists(kHiscorePath));
-    EXPECT_EQ(std::filesystem::file_size(kHiscorePath), 1872u);
+    ASSERT_TRUE(std::filesystem::exists(HiscorePath()));
+    EXPECT_EQ(std::filesystem::file_size(HiscorePath()), 1872u);
     EXPECT_TRUE(QuitRequested());
-    ASSERT_EQ(HiscoreRead(kHiscorePath, HiscoreTable, kHiscoreEntries), 1);
+    ASSERT_EQ(HiscoreRead(HiscorePath(), HiscoreTable, kHiscoreEntries), 1);
     EXPECT_EQ(HiscoreTable[0].score, 3500);
     EXPECT_EQ(HiscoreTable[5].score, 5500);
     ResetQuit();
@@ -35,16 +35,16 @@ TEST_F(LoadingTest, WritesTheDefaultHiscoreFileAndHandsOverAfterFiftyOneFrames) 
 
 TEST_F(LoadingTest, AnExistingHiscoreFileIsLeftAsItIs) {
     HiscoreTable[0] = HiscoreEntry{{'A', 'B', 'C', 0}, 12345};
-    HiscoreWrite(kHiscorePath, HiscoreTable);
-    const auto before = std::filesystem::last_write_time(kHiscorePath);
+    HiscoreWrite(HiscorePath(), HiscoreTable);
+    const auto before = std::filesystem::last_write_time(HiscorePath());
     LoadingFrames = 0;
     SceneId = SceneLoading;
     LoadingScene();
     HiscoreEntry read[kHiscoreEntries] = {};
-    ASSERT_EQ(HiscoreRead(kHiscorePath, read, kHiscoreEntries), 1);
+    ASSERT_EQ(HiscoreRead(HiscorePath(), read, kHiscoreEntries), 1);
     EXPECT_STREQ(read[0].name, "ABC");
     EXPECT_EQ(read[0].score, 12345);
-    EXPECT_EQ(std::filesystem::last_write_time(kHiscorePath), before);
+    EXPECT_EQ(std::filesystem::last_write_time(HiscorePath()), before);
 }
 
 }  // namespace

@@ -203,7 +203,7 @@ TEST_F(NameEntryTest, TypedLettersFillThePlacesAndSpaceOnTheLastConfirms) {
     EXPECT_EQ(FadeAlpha, 0.0f);
 
     HiscoreEntry saved[kHiscoreEntries] = {};
-    ASSERT_EQ(HiscoreRead(kHiscorePath, saved, kHiscoreEntries), 1);
+    ASSERT_EQ(HiscoreRead(HiscorePath(), saved, kHiscoreEntries), 1);
     EXPECT_STREQ(saved[0].name, "PXD");
     EXPECT_EQ(saved[0].score, 3500);
     EXPECT_STREQ(saved[1].name, "QAK");
@@ -224,7 +224,7 @@ TEST_F(NameEntryTest, ShiftAtTheFirstLetterStaysAndEnterSavesThePlaceholder) {
     TypeFrame({VK_RETURN});
     EXPECT_EQ(SceneId, SceneTitle);
     HiscoreEntry saved[kHiscoreEntries] = {};
-    ASSERT_EQ(HiscoreRead(kHiscorePath, saved, kHiscoreEntries), 1);
+    ASSERT_EQ(HiscoreRead(HiscorePath(), saved, kHiscoreEntries), 1);
     EXPECT_STREQ(saved[6].name, "PXD");
     EXPECT_EQ(saved[6].score, 9000);
     EXPECT_EQ(saved[7].score, 8700);
@@ -263,7 +263,7 @@ TEST_F(NameEntryTest, HeadingLooksAsInTheHiscoreView) {
 // nothing may be written past the stage's three entries, nor saved.
 TEST_F(NameEntryTest, ATotalThatDoesNotRankLeavesTheTableAlone) {
     UseDefaultTable();
-    std::filesystem::remove(kHiscorePath);
+    std::filesystem::remove(HiscorePath());
     StageNumber = 3;
     RunTotal = 100;
     SceneId = SceneNameEntry;
@@ -271,7 +271,7 @@ TEST_F(NameEntryTest, ATotalThatDoesNotRankLeavesTheTableAlone) {
     EXPECT_EQ(SceneId, SceneTitle);
     EXPECT_EQ(NameInserted, 0);
     EXPECT_EQ(HiscoreTable[8].score, 8100);
-    EXPECT_FALSE(std::filesystem::exists(kHiscorePath));
+    EXPECT_FALSE(std::filesystem::exists(HiscorePath()));
 }
 
 }  // namespace

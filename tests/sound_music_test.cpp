@@ -221,7 +221,7 @@ TEST_F(SoundMusic, BadFilesShowTheFailureAndAskToQuit) {
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_NE(err.find("楽曲ファイルの読み込みに失敗"), std::string::npos) << err;
         EXPECT_TRUE(QuitRequested());
-        EXPECT_EQ(QuitExitCode(), 0);
+        EXPECT_EQ(QuitExitCode(), 1);  // a fatal data error is a failure
     }
     ResetQuit();
     EXPECT_EQ(LoadMusic(TestData("midi/test-c-major-scale.mid").c_str(), 16), 0);
@@ -325,3 +325,28 @@ TEST(SoundMusicDevice, DiskDriverWritesMusic) {
     ASSERT_GT(f.size(), 2u * 4410);
     EXPECT_GT(Rms(f, 0, f.size() / 2), 0.001);
 }
+
+namespace {
+
+// ZORBAT_SOUNDFONT is tried before every usual place; unset or empty it is not
+// tried at all, and both usual folders are searched.
+TEST(SoundfontSearch, ThePlayersChoiceComesFirst) {
+    const char* fonts[kMaxSoundfontSearch];
+    setenv("ZORBAT_SOUNDFONT", "/home/player/mine.sf2", 1);
+    int n = SoundfontSearchList(fonts, kMaxSoundfontSearch);
+    ASSERT_EQ(n, kDefaultSoundfontCount + 1);
+    EXPECT_STREQ(fonts[0], "/home/player/mine.sf2");
+    EXPECT_STREQ(fonts[1], "/usr/share/sounds/sf2/TimGM6mb.sf2");
+    setenv("ZORBAT_SOUNDFONT", "", 1);
+    EXPECT_EQ(SoundfontSearchList(fonts, kMaxSoundfontSearch), kDefaultSoundfontCount);
+    unsetenv("ZORBAT_SOUNDFONT");
+    n = SoundfontSearchList(fonts, kMaxSoundfontSearch);
+    ASSERT_EQ(n, kDefaultSoundfontCount);
+    EXPECT_STREQ(fonts[0], "/usr/share/sounds/sf2/TimGM6mb.sf2");
+    bool other = false;
+    for (int i = 0; i < n; ++i) other = other || std::string(fonts[i]).rfind("/usr/share/soundfonts/", 0) == 0;
+    EXPECT_TRUE(other);
+    EXPECT_EQ(SoundfontSearchList(fonts, 2), 2);  // never more than asked for
+}
+
+}  // namespace

@@ -27,7 +27,7 @@ struct Wave {
 
 void LoadWaveFile(const char* rel, Wave* w) {
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadWholeFile(DataPath(rel), &bytes)) << rel << " is missing: build the gamedata target";
+    ASSERT_TRUE(ReadWholeFile(DataPath(std::string("data/") + rel), &bytes)) << rel << " is missing: build the gamedata target";
     ASSERT_EQ(ReadWaveHeader(bytes.data(), bytes.size(), &w->info), WaveOk) << rel;
     ASSERT_EQ(ConvertWave(bytes.data(), w->info, 44100, &w->stereo), WaveOk) << rel;
 }
@@ -82,7 +82,7 @@ struct Tune {
 
 void LoadTune(int index, Tune* t) {
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(ReadWholeFile(DataPath(kMusicFiles[index]), &bytes)) << kMusicFiles[index];
+    ASSERT_TRUE(ReadWholeFile(DataPath(std::string("data/") + kMusicFiles[index]), &bytes)) << kMusicFiles[index];
     const char* why = nullptr;
     ASSERT_TRUE(ParseMidiFile(bytes.data(), bytes.size(), &t->song, &why)) << kMusicFiles[index] << ": " << why;
     ASSERT_FALSE(t->song.tempos.empty());

@@ -115,7 +115,7 @@ void ExpectRgb(const std::vector<uint8_t>& p, double r, double g, double b) {
 
 // A missing entry names it and quits; data the reader refuses and a plain
 // file that is not there give the mesh message and quit; the asset stays
-// empty. The shared damaged files go the same way without harm.
+// empty. The third-party damaged files go the same way without harm.
 TEST(Mesh, LoadFailures) {
     TempDir dir;
     std::string arx = dir.path() + "meshes.arx";
@@ -163,7 +163,7 @@ TEST(Mesh, TextureLookup) {
     EXPECT_EQ(FindMeshTexture(d.c_str(), "hull.png"), d + "Hull.PNG");
     EXPECT_EQ(FindMeshTexture(d.c_str(), "C:\\art\\nothere.png"), "");
     EXPECT_EQ(FindMeshTexture(d.c_str(), "sub\\"), "");
-    // The shared file with absolute texture paths finds its textures next to it.
+    // The third-party file with absolute texture paths finds its textures next to it.
     EXPECT_EQ(FindMeshTexture((XFilePath("")).c_str(),
                               "C:\\\\code\\\\sourceforge\\\\kwxport\\\\trunkMerged\\\\test\\\\data\\\\top.tga"),
               XFilePath("top.tga"));
@@ -269,7 +269,7 @@ TEST(Mesh, MaterialTextures) {
     ReleaseMeshes(&a, 1);
 }
 
-// Every shared file that must load does, with one subset per material;
+// Every third-party file that must load does, with one subset per material;
 // releasing walks the array from the end and leaves it empty.
 TEST(Mesh, SharedFilesLoadAndRelease) {
     REQUIRE_GL();

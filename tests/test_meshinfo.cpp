@@ -1,4 +1,4 @@
-// The meshinfo tool on the shared .x files: counts, subsets, materials and
+// The meshinfo tool on the third-party .x files: counts, subsets, materials and
 // texture names as the files hold them (numbers from the test data's own
 // description), refusals with exit status 1 and no crash.
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(MeshInfo, CubeInThreeEncodings) {
     }
 }
 
-// Each shared file's subsets and materials as its description gives them.
+// Each third-party file's subsets and materials as its description gives them.
 TEST(MeshInfo, SharedFiles) {
     ToolRun maya = On("test.x");  // 12 triangles, one textured material
     EXPECT_EQ(Field(maya.out, "faces "), "12");

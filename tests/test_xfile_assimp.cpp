@@ -1,4 +1,4 @@
-// Second opinion on the shared .x test files: every triangle our reader makes
+// Second opinion on the third-party .x test files: every triangle our reader makes
 // (position, normal, texture coordinate, winding, colour and material) must
 // be one Assimp makes too, and the other way round. Assimp keeps frame
 // transforms in its nodes, so they are applied here; its polygons are fanned
@@ -191,7 +191,7 @@ TEST_P(XFileAssimp, SameTrianglesAndMaterials) {
     ExpectSameAsAssimp(bytes);
 }
 
-// The shared files' frames do not tell the order in which nested transforms
+// The third-party files' frames do not tell the order in which nested transforms
 // apply; here each level rotates about a different axis and moves, so any
 // other order (or a missed level) shows. The innermost frame also scales
 // unevenly: normals must follow the inverse transpose to stay perpendicular.

@@ -142,7 +142,7 @@ TEST(XFileErrors, BinaryTokens) {
     EXPECT_FALSE(LoadBytes(longList, &m, &error));
 }
 
-// The shared test files that are known to be damaged.
+// The third-party test files that are known to be damaged.
 TEST(XFileErrors, SharedInvalidFiles) {
     for (const std::string& name : InvalidXFiles()) {
         XMeshData m;

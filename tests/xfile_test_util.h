@@ -30,7 +30,7 @@ inline bool LoadText(const std::string& text, XMeshData* out, std::string* error
     return LoadXMesh(reinterpret_cast<const uint8_t*>(text.data()), text.size(), out, error);
 }
 
-// The .x files of the shared test data that must load, and those that must not.
+// The .x files of the third-party test data that must load, and those that must not.
 inline const std::vector<std::string>& ValidXFiles() {
     static const std::vector<std::string> files = {
         "test.x",          "test_cube_text.x", "test_cube_binary.x", "test_cube_compressed.x",

@@ -17,14 +17,14 @@ const char* const kShotMeshFiles[kShotMeshCount] = {
 };
 
 const char* const kSoundFiles[kSoundCount] = {
-    "data/sounds/beam.wav",    "data/sounds/star.wav",  "data/sounds/torp.wav",
-    "data/sounds/opening.wav", "data/sounds/arrow.wav", "data/sounds/gun.wav",
-    "data/sounds/dec.wav",     "data/sounds/cancel.wav", "data/sounds/pause.wav",
-    "data/sounds/timer.wav",
+    "sounds/beam.wav",    "sounds/star.wav",  "sounds/torp.wav",
+    "sounds/opening.wav", "sounds/arrow.wav", "sounds/gun.wav",
+    "sounds/dec.wav",     "sounds/cancel.wav", "sounds/pause.wav",
+    "sounds/timer.wav",
 };
 
 const char* const kMusicFiles[kMusicCount] = {
-    "data/musics/music_s1.mid",
-    "data/musics/music_s2.mid",
-    "data/musics/music_s3.mid",
+    "musics/music_s1.mid",
+    "musics/music_s2.mid",
+    "musics/music_s3.mid",
 };

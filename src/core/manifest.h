@@ -62,8 +62,8 @@ extern const char* const kSoundFiles[kSoundCount];
 constexpr int kMusicCount = 3;
 extern const char* const kMusicFiles[kMusicCount];
 
-constexpr const char* kImageArchive = "data/images/images.arx";
-constexpr const char* kMeshArchive = "data/xfiles/xfiles.arx";
-constexpr const char* kMeshTextureDir = "data/xfiles/";
-constexpr const char* kMapTextureDir = "data/xfiles/maps/";
-constexpr const char* kHiscorePath = "data/bin/hiscore.pxd";
+// Inside the data folder (DataFile() gives the full path).
+constexpr const char* kImageArchive = "images/images.arx";
+constexpr const char* kMeshArchive = "xfiles/xfiles.arx";
+constexpr const char* kMeshTextureDir = "xfiles/";
+constexpr const char* kMapTextureDir = "xfiles/maps/";

@@ -112,7 +112,10 @@ Actor* MoveActor(Actor* actor, Vec3 delta) {
     return nullptr;
 }
 
+void (*DamageWatch)(const Actor* actor, int amount) = nullptr;
+
 void DamageActor(Actor* actor, int amount) {
+    if (DamageWatch != nullptr) DamageWatch(actor, amount);
     actor->hitPoints -= amount;
     if (actor->hitPoints <= 0) {
         actor->hitPoints = 0;

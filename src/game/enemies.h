@@ -13,6 +13,9 @@ int TurnToward(Actor* actor, Vec3 target, float step, float limit);
 // Moves axis by axis; returns &Player when the move touched the player.
 Actor* MoveActor(Actor* actor, Vec3 delta);
 void DamageActor(Actor* actor, int amount);
+// Told of every hit just before DamageActor applies it (the playtest tool
+// counts who hurt the craft); the game itself leaves it empty.
+extern void (*DamageWatch)(const Actor* actor, int amount);
 bool TargetInView(Vec3 point, const Actor& observer);
 Actor* NearestTarget(const Actor& shot, Actor* actors, int count, int needInView);
 

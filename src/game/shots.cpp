@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/manifest.h"
+#include "formats/data_dir.h"
 #include "game/actor_hits.h"
 #include "game/effects.h"
 #include "game/enemies.h"
@@ -121,7 +122,7 @@ void LoadShotAssets() {
     ClearPools();
     SeedRandomFromClock();
     for (int i = 0; i < 3; ++i) {
-        LoadTextureFromArchive(kImageArchive, kEffectTextureFiles[i], &EffectTextures[i]);
+        LoadTextureFromArchive(DataFile(kImageArchive).c_str(), kEffectTextureFiles[i], &EffectTextures[i]);
     }
     BuildShotColliders();
 }

@@ -4,11 +4,13 @@
 
 #include "core/manifest.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "formats/stage_files.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/mesh.h"
+#include "platform/messages.h"
 #include "platform/system.h"
 
 namespace {
@@ -44,10 +46,7 @@ bool SetUpStageActors(const char* actorPath, const char* mapPath) {
     // Without its two files a stage cannot be played: say which one is missing.
     const char* missing = !FileExists(actorPath) ? actorPath : (!FileExists(mapPath) ? mapPath : nullptr);
     if (missing != nullptr) {
-        char text[512];
-        std::snprintf(text, sizeof text, "ステージファイルが開けません\n%s", missing);
-        ShowMessageBox(text, nullptr);
-        PostQuit(0);
+        ShowFatal(MsgStageFile, missing);
         return false;
     }
     // The readers release what the previous stage's slots held before refilling
@@ -78,20 +77,20 @@ void LoadStage() {
     // The previous stage's meshes are normally released on the way out; make sure.
     ReleaseMeshes(EnemyMeshes, 7);
     ReleaseMeshes(MapMeshes, 2);
+    const std::string meshArchive = DataFile(kMeshArchive);
+    const std::string meshTextures = DataFile(kMeshTextureDir);
+    const std::string mapTextures = DataFile(kMapTextureDir);
     for (int i = 0; i < 7; ++i) {
-        LoadMeshFromArchive(kMeshArchive, kEnemyMeshFiles[i], kMeshTextureDir, &EnemyMeshes[i]);
+        LoadMeshFromArchive(meshArchive.c_str(), kEnemyMeshFiles[i], meshTextures.c_str(), &EnemyMeshes[i]);
     }
     const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
-    char path[64];
-    std::snprintf(path, sizeof path, "data/xfiles/maps/floor_%d.x", stage);
-    LoadMeshFromFile(path, kMapTextureDir, &MapMeshes[0]);
-    LoadMeshFromFile("data/xfiles/maps/buildings.x", kMapTextureDir, &MapMeshes[1]);
+    const std::string n = std::to_string(stage);
+    LoadMeshFromFile(DataFile("xfiles/maps/floor_" + n + ".x").c_str(), mapTextures.c_str(), &MapMeshes[0]);
+    LoadMeshFromFile(DataFile("xfiles/maps/buildings.x").c_str(), mapTextures.c_str(), &MapMeshes[1]);
 
-    char actorPath[64];
-    char mapPath[64];
-    std::snprintf(actorPath, sizeof actorPath, "data/bin/c%d.pxd", stage);
-    std::snprintf(mapPath, sizeof mapPath, "data/bin/m%d.pxd", stage);
-    if (!SetUpStageActors(actorPath, mapPath)) {
+    const std::string actorPath = DataFile("bin/c" + n + ".pxd");
+    const std::string mapPath = DataFile("bin/m" + n + ".pxd");
+    if (!SetUpStageActors(actorPath.c_str(), mapPath.c_str())) {
         SceneId = SceneTitle;  // the quit request is on its way
         return;
     }

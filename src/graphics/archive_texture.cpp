@@ -7,6 +7,7 @@
 #include "graphics/image_prefetch.h"
 #include "graphics/sprite.h"
 #include "platform/image.h"
+#include "platform/messages.h"
 
 int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** slot) {
     Texture* texture = nullptr;
@@ -20,7 +21,7 @@ int LoadTextureFromArchive(const char* archivePath, const char* name, Texture** 
         uint8_t* bytes = nullptr;
         uint32_t size = 0;
         if (!ReadArchiveEntry(archivePath, name, &bytes, &size)) {
-            ShowMissingEntryMessage("画像\"%s\"が見つかりませんでした", name);
+            ShowFatal(MsgImageMissing, name);
             return 0;
         }
         texture = size <= uint32_t(INT_MAX) ? CreateTextureFromMemory(bytes, int(size)) : nullptr;

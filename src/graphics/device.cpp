@@ -3,13 +3,12 @@
 #include "graphics/device.h"
 
 #include "platform/render.h"
-#include "platform/system.h"
+#include "platform/messages.h"
 
 int InitRenderDevice() {
     if (RdCreate()) return 1;
-    ShowMessageBox("DirectXの初期化に失敗しました", nullptr);
     // The start-up scene carries on without a device; the loop ends at its next turn.
-    PostQuit(0);
+    ShowFatal(MsgDeviceFailed);
     return 0;
 }
 

@@ -12,12 +12,10 @@
 #include "graphics/archive_texture.h"
 #include "graphics/mesh_texture.h"
 #include "graphics/sprite.h"
+#include "platform/messages.h"
 #include "platform/system.h"
 
 namespace {
-
-constexpr const char* kMeshDataFailed = "メッシュデータの読み込みに失敗";
-constexpr const char* kMeshTextureFailed = "メッシュテクスチャの読み込みに失敗";
 
 void ReleaseAsset(MeshAsset* a) {
     for (uint32_t i = 0; a->textures && i < a->materialCount; ++i) {
@@ -33,8 +31,7 @@ void ReleaseAsset(MeshAsset* a) {
 }
 
 int MeshDataFailed() {
-    ShowMessageBox(kMeshDataFailed, nullptr);
-    PostQuit(0);
+    ShowFatal(MsgMeshData);
     return 0;
 }
 
@@ -75,7 +72,7 @@ int BuildMeshAsset(const uint8_t* bytes, size_t size, const char* textureDir, Me
         if (!asset->textures[i]) {
             std::fprintf(stderr, "Zorbat U.F.O.: mesh texture \"%s\" not loaded from \"%s\"\n",
                          name.c_str(), textureDir ? textureDir : "");
-            ShowMessageBox(kMeshTextureFailed, nullptr);
+            ShowMessage(MsgMeshTexture);
         }
     }
     return 1;
@@ -88,7 +85,7 @@ int LoadMeshFromArchive(const char* archivePath, const char* name, const char* t
     uint8_t* bytes = nullptr;
     uint32_t size = 0;
     if (!ReadArchiveEntry(archivePath, name, &bytes, &size)) {
-        ShowMissingEntryMessage("データ\"%s\"が見つかりませんでした", name);
+        ShowFatal(MsgDataMissing, name);
         return 0;
     }
     // A slot loaded again gives its old mesh back first instead of leaking it.

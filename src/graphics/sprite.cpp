@@ -7,6 +7,7 @@
 
 #include "core/manifest.h"
 #include "platform/image.h"
+#include "platform/messages.h"
 #include "platform/render.h"
 #include "platform/system.h"
 
@@ -28,10 +29,10 @@ uint32_t Channel(float c) {
 
 // A missing device would repeat its message on every draw of every frame
 // until the loop ends; it is shown once, and the quit is posted every time.
-void FatalDrawError(const char* text, bool* shown) {
-    if (!*shown) ShowMessageBox(text, "error");
+void FatalDrawError(MessageId message, bool* shown) {
+    if (!*shown) ShowFatal(message);
     *shown = true;
-    PostQuit(0);
+    PostQuit(1);
 }
 
 bool g_screenErrorShown = false;
@@ -91,7 +92,7 @@ int DrawScreenQuad(Texture* tex, const float corners[4][2], float r, float g, fl
                    float srcX, float srcY, float srcW, float srcH, float texW, float texH) {
     RdSetTexture(tex ? tex->handle : nullptr);
     if (!RdIsCreated()) {
-        FatalDrawError("Not created vertex buffer", &g_screenErrorShown);
+        FatalDrawError(MsgVertexBuffer, &g_screenErrorShown);
         return 0;
     }
     const uint32_t colour = ColorToArgb(r, g, b, a);
@@ -113,7 +114,7 @@ int DrawWorldQuad(Texture* tex, const Vec3 corners[4], float r, float g, float b
                   float srcX, float srcY, float srcW, float srcH, float texW, float texH) {
     RdSetTexture(tex ? tex->handle : nullptr);
     if (!RdIsCreated() || tex == nullptr) {
-        FatalDrawError("Not created tex or vertex buffer", &g_worldErrorShown);
+        FatalDrawError(MsgWorldBuffer, &g_worldErrorShown);
         return 0;
     }
     const uint32_t colour = ColorToArgb(r, g, b, a);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -16,13 +17,23 @@
 // and 10 ms to load them, where FluidR3 (the richer sound) costs about 58 MB
 // and 100 to 250 ms even loading samples per instrument, which would take the
 // game past its memory budget. FluidR3 and whatever the system's default
-// General MIDI font is are the fallbacks.
+// General MIDI font is are the fallbacks. Debian keeps soundfonts in
+// sounds/sf2, other systems in soundfonts.
 const char* const kDefaultSoundfonts[] = {
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/soundfonts/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default-GM.sf2",
+    "/usr/share/soundfonts/default.sf2",
 };
 const int kDefaultSoundfontCount = int(sizeof(kDefaultSoundfonts) / sizeof(kDefaultSoundfonts[0]));
+
+int SoundfontSearchList(const char** out, int max) {
+    int n = 0;
+    const char* chosen = std::getenv("ZORBAT_SOUNDFONT");
+    if (chosen && *chosen && n < max) out[n++] = chosen;
+    for (int i = 0; i < kDefaultSoundfontCount && n < max; ++i) out[n++] = kDefaultSoundfonts[i];
+    return n;
+}
 
 namespace {
 constexpr int kChannels = 16;

@@ -9,9 +9,13 @@
 
 constexpr int kSynthSongSlots = 16;
 
-// Soundfonts tried in order by SynthOpen when no list is given.
+// The usual places of the General MIDI soundfonts, best first.
 extern const char* const kDefaultSoundfonts[];
 extern const int kDefaultSoundfontCount;
+constexpr int kMaxSoundfontSearch = 16;
+// The soundfonts the game tries, in order: $ZORBAT_SOUNDFONT when set, then
+// kDefaultSoundfonts. Fills at most `max` entries and returns their count.
+int SoundfontSearchList(const char** out, int max);
 
 // Creates the sequencer for output at `rate` and starts loading the first
 // readable soundfont into a synthesizer on a thread of its own (music is

@@ -12,6 +12,8 @@
 namespace {
 bool g_quit = false;
 int g_exitCode = 0;
+bool g_fatalShown = false;  // a fatal message was shown in this run
+int g_boxes = 0;            // boxes of this run (counted where boxes are off too)
 int g_boxesEnabled = -1;  // -1: decide from the environment
 
 bool BoxesEnabled() {
@@ -60,15 +62,29 @@ int QuitExitCode() { return g_exitCode; }
 void ResetQuit() {
     g_quit = false;
     g_exitCode = 0;
+    g_fatalShown = false;
+    g_boxes = 0;
 }
 
 void ShowMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "%s%s%s\n", caption ? caption : "", caption ? ": " : "", text);
     std::fflush(stderr);
+    // Once the game is ending for one fault, the faults that follow from it
+    // (every other file of a missing folder, say) are not worth a click each.
+    if (g_fatalShown) return;
+    ++g_boxes;
     if (!BoxesEnabled()) return;
     // The default caption is the program's name, as a system box would show.
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : "Zorbat U.F.O.", text,
                              PlatformSdlWindow());
 }
+
+void ShowFatalMessage(const char* text, const char* caption) {
+    ShowMessageBox(text, caption);
+    g_fatalShown = true;
+    PostQuit(1);
+}
+
+int MessageBoxCount() { return g_boxes; }
 
 void SetMessageBoxesEnabled(bool enabled) { g_boxesEnabled = enabled ? 1 : 0; }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/gamepad.h"
+#include "platform/icon_picture.h"
 #include "platform/sdl_window.h"
 
 namespace {
@@ -109,22 +110,11 @@ void Observe(const PlatformEvent& ev) {
     if (ev.type == EvFocusOut) g_active = false;
 }
 
-// A small flying saucer, drawn at start so that the icon needs no file.
+// The game's flying saucer, drawn at start so that the icon needs no file.
 void SetIcon() {
     constexpr int n = 32;
     static uint32_t pixels[n * n];
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            const float fx = (x - 15.5f) / 15.0f;
-            uint32_t c = 0;
-            const float dome = fx * fx + ((y - 13.0f) / 7.0f) * ((y - 13.0f) / 7.0f);
-            const float disc = fx * fx + ((y - 18.0f) / 4.5f) * ((y - 18.0f) / 4.5f);
-            if (y <= 15 && dome < 0.30f) c = 0xFF8FE3FF;                // glass dome
-            if (disc < 1.0f) c = (y < 18) ? 0xFFB8BCC8 : 0xFF6E7486;    // hull
-            if (disc < 1.0f && y == 19 && (x % 6) == 3) c = 0xFFFFD23C;  // lights
-            pixels[y * n + x] = c;
-        }
-    }
+    DrawIconPicture(n, pixels);
     SDL_Surface* s = SDL_CreateRGBSurfaceFrom(pixels, n, n, 32, n * 4, 0x00FF0000, 0x0000FF00,
                                               0x000000FF, 0xFF000000);
     if (s) {

@@ -4,6 +4,7 @@
 
 #include "core/buttons.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "graphics/device.h"
@@ -183,7 +184,7 @@ void NameEntryScene() {
     EndFrame();
 
     if (ButtonPressed(ButtonEnter) == 1) {
-        HiscoreWrite(kHiscorePath, HiscoreTable);
+        HiscoreWrite(HiscorePath(), HiscoreTable);
         LeaveNameEntry();
     }
 }

@@ -3,6 +3,7 @@
 
 #include "core/buttons.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "game/stage.h"
 #include "graphics/device.h"
@@ -44,12 +45,12 @@ void TitleScene() {
         switch (static_cast<int>(TitleCursor)) {
         case 0:
             PlaySound(SndDec, 1);
-            HiscoreRead(kHiscorePath, HiscoreTable, kHiscoreEntries);
+            HiscoreRead(HiscorePath(), HiscoreTable, kHiscoreEntries);
             SceneId = SceneStageSelect;
             break;
         case 1:
             PlaySound(SndDec, 1);
-            HiscoreRead(kHiscorePath, HiscoreTable, kHiscoreEntries);
+            HiscoreRead(HiscorePath(), HiscoreTable, kHiscoreEntries);
             FadeAlpha = 0.0f;
             SceneId = SceneHiscoreView;
             break;

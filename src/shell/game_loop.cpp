@@ -6,12 +6,14 @@
 #include "core/manifest.h"
 #include "core/random.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "game/stage.h"
 #include "game/world_render.h"
 #include "graphics/device.h"
 #include "graphics/image_prefetch.h"
 #include "graphics/mesh.h"
 #include "graphics/sprite.h"
+#include "platform/messages.h"
 #include "platform/mouse.h"
 #include "platform/random_clock.h"
 #include "platform/render.h"
@@ -87,7 +89,7 @@ void StartupScene() {
     for (int i = 0, n = 1; i < kManifestTextureCount; ++i) {
         if (i != TexNowLoading) images[n++] = kTextureFiles[i];
     }
-    PrefetchArchiveImages(kImageArchive, images, kManifestTextureCount);
+    PrefetchArchiveImages(DataFile(kImageArchive).c_str(), images, kManifestTextureCount);
     for (MeshAsset& m : EnemyMeshes) m = MeshAsset{};
     for (MeshAsset& m : MapMeshes) m = MeshAsset{};
     std::memset(ActorColliders, 0, sizeof ActorColliders);
@@ -118,7 +120,7 @@ void TearDown() {
 
 int RunGame(const RunOptions& options) {
     if (!PlatformCreateWindow("Zorbat U.F.O.")) {
-        ShowMessageBox("ウィンドウの作成に失敗", nullptr);
+        ShowFatal(MsgWindowFailed);
         PlatformShutdownVideo();
         return 1;
     }

@@ -31,7 +31,8 @@ struct HarnessOptions {
     void* hookCtx = nullptr;
 };
 
-// Runs the game from start-up; returns 0 after tear-down, 1 when there is no window.
+// Runs the game from start-up; returns 0 after tear-down, 1 when there is no
+// window or a fatal message ended the game.
 int RunHarness(const HarnessOptions& options);
 // Parses the command line; on an error prints it and returns false with the exit code.
 bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir, int* exitCode);

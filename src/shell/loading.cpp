@@ -4,9 +4,11 @@
 #include "shell/loading.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/manifest.h"
 #include "core/scene_id.h"
+#include "formats/data_dir.h"
 #include "formats/hiscore.h"
 #include "game/shots.h"
 #include "game/stage.h"
@@ -31,28 +33,32 @@ static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
 
 static void EnsureHiscoreFile() {
     // Only whether the file opens is asked; the table is read by the title.
-    if (FILE* f = std::fopen(kHiscorePath, "rb")) {
+    const char* path = HiscorePath();
+    if (FILE* f = std::fopen(path, "rb")) {
         std::fclose(f);
         return;
     }
-    HiscoreCreateDefault(kHiscorePath);
+    HiscoreCreateDefault(path);
 }
 
 static void LoadEverything() {
     EnsureHiscoreFile();
+    const std::string meshArchive = DataFile(kMeshArchive);
+    const std::string meshTextures = DataFile(kMeshTextureDir);
+    const std::string imageArchive = DataFile(kImageArchive);
     for (int i = 0; i < kShotMeshCount; ++i)
-        LoadMeshFromArchive(kMeshArchive, kShotMeshFiles[i], kMeshTextureDir, &ShotMeshes[i]);
+        LoadMeshFromArchive(meshArchive.c_str(), kShotMeshFiles[i], meshTextures.c_str(), &ShotMeshes[i]);
     for (int slot : kTextureLoadOrder)
-        LoadTextureFromArchive(kImageArchive, kTextureFiles[slot], &TextureTable[slot]);
+        LoadTextureFromArchive(imageArchive.c_str(), kTextureFiles[slot], &TextureTable[slot]);
     LoadShotAssets();
-    for (int i = 0; i < kSoundCount; ++i) LoadWave(i, kSoundFiles[i]);
-    for (int i = 0; i < kMusicCount; ++i) LoadMusic(kMusicFiles[i], i);
+    for (int i = 0; i < kSoundCount; ++i) LoadWave(i, DataFile(kSoundFiles[i]).c_str());
+    for (int i = 0; i < kMusicCount; ++i) LoadMusic(DataFile(kMusicFiles[i]).c_str(), i);
 }
 
 void LoadingScene() {
     // The picture comes first so that it is on screen during the long loads.
     if (LoadingFrames == 0)
-        LoadTextureFromArchive(kImageArchive, kTextureFiles[TexNowLoading],
+        LoadTextureFromArchive(DataFile(kImageArchive).c_str(), kTextureFiles[TexNowLoading],
                                &TextureTable[TexNowLoading]);
     SetDefaultRenderStates();
     SetTextureFiltering(0);

@@ -9,6 +9,7 @@
 #include "formats/midi_file.h"
 #include "formats/wave_file.h"
 #include "platform/audio.h"
+#include "platform/messages.h"
 #include "platform/synth.h"
 #include "platform/system.h"
 
@@ -86,7 +87,9 @@ int InitMusic() {
     g_musicVolume = 0;
     SynthSetGain(MusicGainFromVolume(0));
     // Without a device InitSound has already said that everything is silent.
-    if (AudioIsOpen() && !SynthOpen(AudioRate(), kDefaultSoundfonts, kDefaultSoundfontCount))
+    const char* fonts[kMaxSoundfontSearch];
+    const int count = SoundfontSearchList(fonts, kMaxSoundfontSearch);
+    if (AudioIsOpen() && !SynthOpen(AudioRate(), fonts, count))
         std::fprintf(stderr, "zorbat: %s: music is off\n", SynthLastError());
     return 1;
 }
@@ -104,8 +107,7 @@ int LoadMusic(const char* path, int slot) {
     if (ok) ok = ParseMidiFile(file.data(), file.size(), &song, &why);
     if (!ok) {
         std::fprintf(stderr, "zorbat: %s: %s\n", path ? path : "(null)", why);
-        ShowMessageBox("楽曲ファイルの読み込みに失敗", nullptr);
-        PostQuit(0);
+        ShowFatal(MsgMusicFile);
         return 0;
     }
     g_music[slot] = MusicSlot{true, song.division, song.endTick};

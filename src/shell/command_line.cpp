@@ -1,0 +1,95 @@
+#include "shell/command_line.h"
+
+#include <cstring>
+#include <string>
+
+#include "shell/data_places.h"
+
+#ifndef ZORBAT_VERSION
+#define ZORBAT_VERSION "unknown"
+#endif
+
+namespace {
+
+struct OptionRow {
+    const char* name;
+    const char* value;  // the value's name in --help, null for a flag
+    const char* help;
+    void (*apply)(CommandLine* line, const char* value);
+};
+
+const OptionRow kOptions[] = {
+    {"--help", nullptr, "show this help and exit", [](CommandLine* l, const char*) { l->help = true; }},
+    {"--version", nullptr, "show the version and exit",
+     [](CommandLine* l, const char*) { l->version = true; }},
+};
+
+const OptionRow* FindOption(const char* name) {
+    for (const OptionRow& o : kOptions)
+        if (std::strcmp(o.name, name) == 0) return &o;
+    return nullptr;
+}
+
+}  // namespace
+
+int ParseCommandLine(int argc, char** argv, CommandLine* out) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        std::string name = arg;
+        const char* value = nullptr;
+        const size_t eq = name.find('=');
+        if (name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg + eq + 1;
+            name.resize(eq);
+        }
+        const OptionRow* o = FindOption(name.c_str());
+        if (o == nullptr) {
+            std::fprintf(stderr, "zorbat: unknown argument '%s' (zorbat --help lists the options)\n", arg);
+            return 2;
+        }
+        if (o->value && value == nullptr) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "zorbat: %s needs a value (%s)\n", o->name, o->value);
+                return 2;
+            }
+            value = argv[++i];
+        } else if (!o->value && value != nullptr) {
+            std::fprintf(stderr, "zorbat: %s takes no value\n", o->name);
+            return 2;
+        }
+        o->apply(out, value);
+    }
+    if (out->help || out->version) return 0;
+    return -1;
+}
+
+void PrintHelp(std::FILE* to) {
+    std::fprintf(to, "Usage: zorbat [OPTION]...\n"
+                     "Zorbat U.F.O., a 3D flying shooter: clear each stage of its enemies\n"
+                     "before the timer runs out.\n\nOptions:\n");
+    for (const OptionRow& o : kOptions) {
+        std::string left = o.name;
+        if (o.value) left += std::string(" ") + o.value;
+        std::fprintf(to, "  %-20s %s\n", left.c_str(), o.help);
+    }
+    std::fprintf(to, "\nThe game's data is read from the first of these that holds it:\n%s",
+                 DataPlacesHelp().c_str());
+    std::fprintf(to, "\nThe hiscore table is kept in bin/hiscore.pxd of the data folder when that\n"
+                     "folder is writable, otherwise in $XDG_DATA_HOME/zorbat/hiscore.pxd\n"
+                     "(~/.local/share/zorbat/hiscore.pxd when XDG_DATA_HOME is not set).\n"
+                     "\nEnvironment:\n"
+                     "  ZORBAT_DATA_DIR      a folder holding the game's data\n"
+                     "  ZORBAT_SOUNDFONT     the General MIDI soundfont (.sf2) the music plays with\n"
+                     "  XDG_DATA_HOME        where the hiscore goes when the data folder is read-only\n"
+                     "\nSee zorbat(6) for the controls.\n");
+}
+
+void PrintVersion(std::FILE* to) {
+    std::fprintf(to, "zorbat %s\n"
+                     "Copyright (C) 2026 the Zorbat U.F.O. developers\n"
+                     "License GPLv2+: GNU GPL version 2 or later <https://gnu.org/licenses/gpl.html>.\n"
+                     "The game's pictures, models, sounds and music: CC BY-SA 4.0.\n"
+                     "This is free software: you are free to change and redistribute it.\n"
+                     "There is NO WARRANTY, to the extent permitted by law.\n",
+                 ZORBAT_VERSION);
+}
