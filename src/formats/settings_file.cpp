@@ -32,11 +32,11 @@ struct SettingRow {
 // One row per key, in the order the printed file lists them.
 const SettingRow kRows[] = {
     {"display", "fullscreen", Kind::Flag, 0, 0, FIELD(fullscreen),
-     "the whole screen instead of a window (F11 or Alt+Enter switch while playing)"},
+     "the whole screen, not a window (F11 or Alt+Enter switch)"},
     {"display", "scale", Kind::Whole, 1, 4, FIELD(scale), "the window's size: 800 x 600 times 1 to 4"},
     {"display", "vsync", Kind::Flag, 0, 0, FIELD(vsync), "each picture waits for the display's refresh"},
     {"display", "integer_scaling", Kind::Flag, 0, 0, FIELD(integerScaling),
-     "the picture grows by whole multiples only (even pixels, wider black bars)"},
+     "grow by whole multiples only (even pixels, wider bars)"},
     {"keys", "left", Kind::Keys, 0, 0, ButtonLeft, "strafe left; menus: previous page"},
     {"keys", "right", Kind::Keys, 0, 0, ButtonRight, "strafe right; menus: next page"},
     {"keys", "up", Kind::Keys, 0, 0, ButtonUp, "thrust forward; menus: cursor up"},
@@ -46,16 +46,16 @@ const SettingRow kRows[] = {
     {"keys", "enter", Kind::Keys, 0, 0, ButtonEnter, "pause; menus: confirm"},
     {"mouse", "sensitivity", Kind::Real, 0.1, 10, FIELD(mouseSensitivity), "turning speed, 0.1 to 10"},
     {"mouse", "invert_pitch", Kind::Flag, 0, 0, FIELD(invertPitch),
-     "pushing the mouse (or the right stick) forward lifts the nose"},
+     "mouse or right stick forward lifts the nose"},
     {"gamepad", "sensitivity", Kind::Real, 0.1, 10, FIELD(padSensitivity),
      "the right stick's turning speed, 0.1 to 10"},
     {"gamepad", "dead_zone", Kind::Whole, 0, 90, FIELD(padDeadZone),
-     "percent of the sticks' travel ignored around the centre, 0 to 90"},
+     "percent of stick travel ignored at the centre, 0 to 90"},
     {"sound", "music_volume", Kind::Whole, 0, 100, FIELD(musicVolume), "0 (silent) to 100"},
     {"sound", "effects_volume", Kind::Whole, 0, 100, FIELD(effectsVolume), "0 (silent) to 100"},
     {"sound", "mute", Kind::Flag, 0, 0, FIELD(mute), "no sound at all"},
     {"focus", "pause_on_focus_loss", Kind::Flag, 0, 0, FIELD(pauseOnFocusLoss),
-     "switching to another window pauses the countdown and play"},
+     "another window in front pauses the countdown and play"},
 };
 
 #undef FIELD
@@ -320,6 +320,6 @@ void PrintSettingsHelp(std::FILE* to) {
     const PlayerSettings defaults;
     for (const SettingRow& r : kRows) {
         const std::string left = std::string("[") + r.section + "] " + r.key + " = " + ValueText(defaults, r);
-        std::fprintf(to, "  %-38s %s\n", left.c_str(), r.help);
+        std::fprintf(to, "  %-34s %s\n", left.c_str(), r.help);
     }
 }

@@ -3,26 +3,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/png_writer.h"
 #include "platform/render.h"
-
-namespace {
-
-// INTERIM until the user folders of the release work are merged.
-bool MakeFolders(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    const size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) return false;
-    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-}  // namespace
+#include "platform/user_dirs.h"
 
 std::string ScreenshotName(std::time_t t, int n) {
     std::tm local{};
@@ -42,7 +28,7 @@ bool SaveScreenshotTo(const std::string& folder) {
         std::fprintf(stderr, "Zorbat U.F.O.: no picture for the screenshot\n");
         return false;
     }
-    if (folder.empty() || !MakeFolders(folder)) {
+    if (folder.empty() || !MakeUserDirs(folder)) {
         std::fprintf(stderr, "Zorbat U.F.O.: no folder for screenshots (%s)\n",
                      folder.empty() ? "no home folder" : folder.c_str());
         return false;
@@ -68,8 +54,11 @@ bool SaveScreenshotTo(const std::string& folder) {
     return true;
 }
 
-// INTERIM until the user folders of the release work are merged.
-void SaveScreenshot() {
-    const char* home = std::getenv("HOME");
-    SaveScreenshotTo(home ? std::string(home) + "/.local/share/zorbat/screenshots" : "");
+std::string ScreenshotFolder() {
+    const std::string pictures = XdgPicturesDir();
+    if (!pictures.empty()) return pictures + "/zorbat";
+    const std::string data = XdgDataHome();
+    return data.empty() ? "" : data + "/zorbat/screenshots";
 }
+
+void SaveScreenshot() { SaveScreenshotTo(ScreenshotFolder()); }

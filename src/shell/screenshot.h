@@ -11,5 +11,7 @@ std::string ScreenshotName(std::time_t t, int n);
 // was drawn, without the bars) into `folder`, created when missing; one line
 // on stderr says where, or why not.
 bool SaveScreenshotTo(const std::string& folder);
-// The same into the screenshot folder of the desktop.
+// Where screenshots go: zorbat/ in the desktop's pictures folder, else
+// $XDG_DATA_HOME/zorbat/screenshots ("" with no home at all).
+std::string ScreenshotFolder();
 void SaveScreenshot();
