@@ -25,13 +25,13 @@ bool CreateOffscreenFrame(int w, int h) {
     glGenRenderbuffers(1, &g.frameColour);
     glGenRenderbuffers(1, &g.frameDepth);
     glBindRenderbuffer(GL_RENDERBUFFER, g.frameDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
     glBindRenderbuffer(GL_RENDERBUFFER, g.frameColour);
     // No alpha channel, like the window's own buffer: reads give 255.
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, w, h);
     glBindFramebuffer(GL_FRAMEBUFFER, g.frameFbo);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g.frameColour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                               g.frameDepth);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, CurrentFbo());

@@ -194,7 +194,10 @@ bool PlatformCreateWindow(const char* title) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    // Depth without a stencil: nothing draws with one (the frame clears only
+    // colour and depth), and every depth write beside stencil bits costs the
+    // software renderer a read of them.
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     // A scripted run draws the game's own window, pixel for pixel.
     if (g_scripted) g_display = DisplayOptions{};
     const int scale = g_scripted ? 1 : FittingScale(g_display.scale);
