@@ -6,6 +6,8 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -127,6 +129,40 @@ void MixBuffer(benchmark::State& state) {
     ReleaseMusic();
     ReleaseSound();
 }
+// One buffer of a crafted tune: 100,000 events inside a loop one tick (42 us)
+// long, which once stalled the mixer for seconds per buffer. The worst
+// buffer counts; it must come back within the buffer's own time.
+void MixBufferTinyLoop(benchmark::State& state) {
+    AudioOpenOffline(kRate);
+    InitMusic();
+    if (!SynthHasSoundfont()) return state.SkipWithError("no soundfont installed");
+    std::vector<uint8_t> track = {0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x2A};
+    for (int i = 0; i < 50000; ++i) track.insert(track.end(), {0x00, 0x90, uint8_t(i % 128), 100, 0x00, 0x80, uint8_t(i % 128), 0});
+    track.insert(track.end(), {0x01, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 1, 'M', 'T', 'r', 'k'};
+    for (int s = 24; s >= 0; s -= 8) file.push_back(uint8_t(track.size() >> s));
+    file.insert(file.end(), track.begin(), track.end());
+    const std::string path = std::string(ZORBAT_BINARY_DIR) + "/bench_tiny_loop.mid";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(file.data(), 1, file.size(), f);
+        std::fclose(f);
+    }
+    if (LoadMusic(path.c_str(), 0) != 1) return state.SkipWithError("tune not written");
+    PlayMusic(0, 0);
+    std::vector<float> buffer(512 * 2);
+    for (int i = 0; i < 50; ++i) AudioRender(buffer.data(), 512);
+    double worst = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        AudioRender(buffer.data(), 512);
+        worst = std::max(worst, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    state.counters["worst_ms"] = worst * 1e3;
+    state.counters["voices"] = SynthActiveVoices();
+    ReleaseMusic();
+    ReleaseSound();
+}
 }  // namespace
 
 BENCHMARK_CAPTURE(SoundfontLoad, FluidR3_GM_dynamic, kFonts[0])->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -137,3 +173,4 @@ BENCHMARK_CAPTURE(SoundfontResident, FluidR3_GM_whole, kFonts[1])->Iterations(1)
 BENCHMARK_CAPTURE(SoundfontResident, TimGM6mb, kFonts[2])->Iterations(1);
 BENCHMARK(MusicOpenAndLoadBigTune)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(MixBuffer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MixBufferTinyLoop)->Unit(benchmark::kMicrosecond)->Iterations(400);

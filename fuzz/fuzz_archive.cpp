@@ -1,6 +1,6 @@
 // The archive reader on arbitrary bytes: the walk over every entry, and a
 // lookup of the first entry's name as stored in the input (the match path).
-// fuzz-sources: src/formats/archive.cpp
+// fuzz-sources: src/formats/archive.cpp src/core/regular_file.cpp
 // fuzz-args: -max_len=4096
 #include <cstdlib>
 #include <cstring>
@@ -9,8 +9,8 @@
 #include "fuzz_stream.h"
 
 namespace {
-bool Visit(const char* name, uint32_t size, void* context) {
-    if (std::strlen(name) > kArchiveNameMax) std::abort();
+bool Visit(const char* name, uint32_t nameLength, uint32_t size, void* context) {
+    if (std::strlen(name) > nameLength || nameLength < 1 || nameLength > kArchiveNameMax) std::abort();
     if (size > *static_cast<size_t*>(context)) std::abort();  // never more than the file
     return true;
 }

@@ -1,6 +1,6 @@
 // The hiscore reader on arbitrary bytes (short, long, any words), then rank
 // and insert with what it read.
-// fuzz-sources: src/formats/hiscore.cpp src/core/random.cpp
+// fuzz-sources: src/formats/hiscore.cpp src/core/random.cpp src/core/regular_file.cpp
 // fuzz-args: -max_len=2048
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The actor-file reader on arbitrary text. The first byte picks the call: a
 // whole-file load into the stage's tables (kept from input to input, as stage
 // reloads keep them), or one block, possibly far into the file.
-// fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp
+// fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp src/core/regular_file.cpp
 // fuzz-sources: src/core/collision.cpp src/core/math3d.cpp
 // fuzz-args: -max_len=1024
 #include <cstdlib>

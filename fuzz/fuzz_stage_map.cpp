@@ -1,7 +1,7 @@
 // The map-file readers on arbitrary text. The first byte picks the call: the
 // camera setup and stage settings, the stage objects into tables kept from
 // input to input, or one stage object, possibly far into the file.
-// fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp
+// fuzz-sources: src/formats/stage_files.cpp src/formats/stage_text.cpp src/core/regular_file.cpp
 // fuzz-sources: src/core/collision.cpp src/core/math3d.cpp
 // fuzz-args: -max_len=1024
 #include <cstdlib>

@@ -119,5 +119,19 @@ TEST_F(StageSetup, AMissingFileIsReportedAndEndsTheGame) {
     EXPECT_TRUE(QuitRequested());
 }
 
+// A directory where a stage file belongs once played as an empty stage; it
+// is a stage file that cannot be opened, said with why.
+TEST_F(StageSetup, ADirectoryForAStageFileIsReportedAndEndsTheGame) {
+    const std::string actors = Write("c3.pxd", ActorBlock("ZORBAT", "0,5,0", 40));
+    const std::string map = (dir_ / "m3.pxd").string();
+    std::filesystem::create_directory(map);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SetUpStageActors(actors.c_str(), map.c_str()));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(QuitRequested());
+    EXPECT_NE(said.find(map + ": cannot be opened (not a regular file)"), std::string::npos) << said;
+    EXPECT_NE(said.find("ステージファイルが開けません: " + map), std::string::npos) << said;
+}
+
 }  // namespace
 }  // namespace gameplay_test

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "child_run.h"
 #include "core/random.h"
 #include "formats/hiscore.h"
 #include "formats_test_util.h"
@@ -17,6 +22,15 @@ namespace {
 uint32_t WordAt(const std::vector<uint8_t>& bytes, size_t at) {
     return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
            uint32_t(bytes[at + 3]) << 24;
+}
+
+// The names in the scratch folder, sorted.
+std::vector<std::string> FilesBeside(const ScratchDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void Fill(HiscoreEntry* table, const char* name, int32_t score) {
@@ -200,13 +214,7 @@ TEST(Hiscore, FailedWriteLeavesTheOldFile) {
     HiscoreEntry table[kHiscoreEntries];
     Fill(table, "NEW", 99);
 
-    // 1. The new file cannot be created (something else is in its way).
-    std::filesystem::create_directory(path + ".tmp");
-    EXPECT_FALSE(HiscoreWrite(path.c_str(), table));
-    EXPECT_EQ(ReadBytes(path), old);
-    std::filesystem::remove(path + ".tmp");
-
-    // 2. The disk fills up part-way: a file-size limit makes the write fail
+    // 1. The disk fills up part-way: a file-size limit makes the write fail
     // after 1000 bytes, as a full disk would.
     struct rlimit saved;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -219,17 +227,98 @@ TEST(Hiscore, FailedWriteLeavesTheOldFile) {
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(FilesBeside(dir), std::vector<std::string>{"hiscore.pxd"});
 
-    // 3. The directory is gone.
+    // 2. The directory is gone: said once on stderr.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(HiscoreWrite(dir.File("no/such/dir/hiscore.pxd").c_str(), table));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("no/such/dir/hiscore.pxd: the hiscore table cannot be saved"), std::string::npos)
+        << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 
     // And a write that succeeds does replace it.
     ASSERT_TRUE(HiscoreWrite(path.c_str(), table));
     HiscoreEntry back[kHiscoreEntries] = {};
     ASSERT_EQ(HiscoreRead(path.c_str(), back, 9), 1);
     EXPECT_EQ(back[8].score, 99);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(FilesBeside(dir), std::vector<std::string>{"hiscore.pxd"});
+}
+
+// Whatever lies at the name saves used to write first: a link is never
+// written through, a directory does not stop the save, and a file left by a
+// save that was killed is cleared away; a live save's file is not touched.
+TEST(Hiscore, SaveIsNotMisledByWhatLiesBesideTheTable) {
+    ScratchDir dir;
+    const std::string path = dir.File("hiscore.pxd");
+    const std::string victim = dir.File("c1.pxd");
+    WriteText(victim, "{\nZORBAT\n}\n");
+    std::filesystem::create_symlink(victim, path + ".tmp");
+    HiscoreEntry table[kHiscoreEntries];
+    Fill(table, "NEW", 77);
+    ASSERT_TRUE(HiscoreWrite(path.c_str(), table));
+    EXPECT_EQ(ReadBytes(victim), std::vector<uint8_t>({'{', '\n', 'Z', 'O', 'R', 'B', 'A', 'T', '\n', '}', '\n'}));
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_TRUE(std::filesystem::is_symlink(path + ".tmp"));  // not ours: left alone
+    std::filesystem::remove(path + ".tmp");
+
+    std::filesystem::create_directory(path + ".tmp");
+    Fill(table, "DIR", 78);
+    EXPECT_TRUE(HiscoreWrite(path.c_str(), table));
+    HiscoreEntry back[kHiscoreEntries] = {};
+    ASSERT_EQ(HiscoreRead(path.c_str(), back, 9), 1);
+    EXPECT_EQ(back[0].score, 78);
+    std::filesystem::remove(path + ".tmp");
+
+    // Debris: the old fixed name, a process that has ended, and one that
+    // still runs (its save may be under way).
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    waitpid(gone, nullptr, 0);
+    const std::string live = path + ".tmp." + std::to_string(getppid());
+    WriteText(path + ".tmp", "half a table");
+    WriteText(path + ".tmp." + std::to_string(gone), "half a table");
+    WriteText(live, "half a table");
+    ASSERT_TRUE(HiscoreWrite(path.c_str(), table));
+    EXPECT_EQ(FilesBeside(dir), std::vector<std::string>({"c1.pxd", "hiscore.pxd", "hiscore.pxd.tmp." +
+                                                          std::to_string(getppid())}));
+}
+
+// At start-up only a missing file is made anew. A file that cannot be read
+// (no permission, a FIFO in its place) is kept, said once, and not saved over
+// later. Run in a child process, as a plain user when the tests run as root
+// (root reads any file), and given five seconds (a FIFO once blocked the open).
+TEST(Hiscore, AFileThatCannotBeReadIsKeptAndNotSavedOver) {
+    ScratchDir dir;
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+    const std::string path = dir.File("hiscore.pxd");
+    HiscoreEntry table[kHiscoreEntries];
+    Fill(table, "OLD", 4242);
+    ASSERT_TRUE(HiscoreWrite(path.c_str(), table));
+    const std::vector<uint8_t> old = ReadBytes(path);
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    const std::string fifo = dir.File("fifo.pxd");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+
+    const int failures = RunInChild(
+        [&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 64;
+            HiscoreEntry mine[kHiscoreEntries];
+            Fill(mine, "NEW", 1);
+            int found = 0;
+            for (const std::string& p : {path, fifo}) {
+                if (HiscoreEnsureFile(p.c_str()) != HiscoreFileCheck::Unreadable) found |= 1;
+                if (HiscoreRead(p.c_str(), mine, kHiscoreEntries) != 0) found |= 2;
+                if (HiscoreWrite(p.c_str(), mine)) found |= 4;
+            }
+            return found;
+        },
+        5);
+    EXPECT_EQ(failures, 0) << "-1: still opening the file after five seconds";
+    chmod(path.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 }  // namespace

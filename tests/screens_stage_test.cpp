@@ -1,4 +1,6 @@
 // Countdown, pause, stage end and result, driven frame by frame.
+#include <cstdint>
+
 #include "screens_fixture.h"
 #include "graphics/mesh.h"
 #include "sound/sound.h"
@@ -177,6 +179,23 @@ TEST_F(ResultTest, TallyIsLifeTimesHundredPlusTimeTimesTwo) {
     EXPECT_EQ(TimeBonus(), 6000);
     EXPECT_EQ(LifeBonus(), 1000);
     EXPECT_EQ(RunTotal, 7000);
+}
+
+// A crafted player record with millions of hit points: the tally saturates
+// at the largest score a hiscore file holds instead of wrapping negative.
+TEST_F(ResultTest, TallyOfAHugeLifeStopsAtTheLargestScore) {
+    UseDefaultTable();
+    EnterResult(100, 21474837);
+    ResultScene();
+    EXPECT_EQ(LifeBonus(), INT32_MAX);
+    EXPECT_EQ(RunTotal, INT32_MAX);
+    EnterResult(100, INT32_MIN);
+    ResultScene();
+    EXPECT_EQ(LifeBonus(), INT32_MIN);
+    EXPECT_EQ(RunTotal, INT32_MIN);
+    EnterResult(100, 21474830);  // just inside: 2,147,483,000 + 200
+    ResultScene();
+    EXPECT_EQ(RunTotal, 2147483200);
 }
 
 // Equal to the stage's third score is not a record: back to the title.

@@ -199,6 +199,37 @@ TEST_F(SoundMusic, StopSendsNothingMoreAndAnEmptySlotPlaysNothing) {
     }
 }
 
+// A crafted tune: 20,000 events on tick 0 of a loop one tick long (42 us at
+// one tick per quarter). It once had every event sent again at every output
+// frame, hundreds of passes per buffer, with the audio lock held. The work per
+// buffer is bounded now; the tune still goes on from buffer to buffer.
+TEST_F(SoundMusic, ATuneOfManyEventsInATinyLoopCannotStallTheMixer) {
+    OpenSilent();
+    TrackWriter t;
+    t.Tempo(0, 42);
+    for (int i = 0; i < 10000; ++i) {
+        t.At(0);
+        t.Raw({0x90, uint8_t(i % 128), 100});
+        t.At(0);
+        t.Raw({0x80, uint8_t(i % 128), 0});
+    }
+    t.End(1);
+    ASSERT_EQ(LoadMusic(WriteTemp("tiny_loop.mid", MakeMidi(0, 1, {t.body})).c_str(), 0), 1);
+    static int64_t sent;
+    SynthSetEventTap([](int64_t, const MidiEvent&, void*) { ++sent; }, nullptr);
+    PlayMusic(0, 0);
+    std::vector<float> out(512 * 2);
+    int64_t total = 0;
+    for (int buffer = 0; buffer < 150; ++buffer) {
+        sent = 0;
+        AudioRender(out.data(), 512);
+        ASSERT_GT(sent, 0) << "buffer " << buffer;
+        ASSERT_LE(sent, 2000) << "buffer " << buffer;
+        total += sent;
+    }
+    EXPECT_GT(total, 20000);  // more than one pass through the tune
+}
+
 TEST(SoundMusicGain, HundredthsOfADecibelToLinearGain) {
     // -20 dB is a tenth; the countdown's last step (-4296) is -42.96 dB.
     EXPECT_FLOAT_EQ(MusicGainFromVolume(0), kMusicFullGain);
@@ -247,12 +278,17 @@ TEST_F(SoundMusic, NoSoundfontMeansSilentMusic) {
 
 // A font that can be read but not loaded: the open (which loads on a thread
 // of its own) still says music is coming, the synthesizer then has none, the
-// reason names the file, and the sequencer runs silently as with no font.
+// reason names the file (and so does a line of the game's own on stderr,
+// beside the library's), and the sequencer runs silently as with no font.
 TEST_F(SoundMusic, UnloadableSoundfontMeansSilentMusic) {
     const std::string bad = WriteTemp("bad.sf2", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 's', 'f', 'b', 'k'});
     const char* fonts[] = {bad.c_str()};
+    testing::internal::CaptureStderr();
     EXPECT_TRUE(SynthOpen(kRate, fonts, 1));
     EXPECT_FALSE(SynthHasSoundfont());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("zorbat: " + bad + ": the soundfont would not load; music is off\n"), std::string::npos)
+        << said;
     EXPECT_NE(std::string(SynthLastError()).find(bad), std::string::npos) << SynthLastError();
     ASSERT_EQ(LoadMusic(WriteTemp("loop.mid", LoopTune()).c_str(), 0), 1);
     PlayMusic(0, 1);

@@ -2,9 +2,11 @@
 // with its file and line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "child_run.h"
 #include "formats/stage_check.h"
 #include "formats_test_util.h"
 
@@ -159,14 +161,53 @@ TEST(StageCheck, MapFileSurprises) {
     for (const char* e : expected) EXPECT_TRUE(Has(run, e)) << e << "\n" << run.output;
 }
 
+// A long line is an error where the split changes what the game reads, and a
+// warning where every piece is ignored anyway: a modder's header comment
+// must not fail the check (it once did), but a comment whose rest starts
+// with "}" counts as a brace, and one inside a block is read as data.
+TEST(StageCheck, LongLinesAreErrorsOnlyWhereTheSplitChangesTheReading) {
+    ScratchDir dir;
+    const std::string header = "// " + std::string(40, '=') + "\n";
+    const std::string block = "{\n\tZORBAT\n\t0,0,0\n\t0,5,0\n\t1,1,1\n\t0\n\t1,1,1\n\t3\n\t40\n}\n";
+    WriteText(dir.File("c1.pxd"), header + header + block + header);
+    WriteText(dir.File("m1.pxd"), header + kCleanMap);
+    CheckRun run = Check({dir.File("c1.pxd"), dir.File("m1.pxd")});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(Has(run, "c1.pxd:1: warning: line is 43 characters long")) << run.output;
+    EXPECT_TRUE(Has(run, "c1.pxd:13: warning: line is 43 characters long")) << run.output;
+    EXPECT_TRUE(Has(run, "c1.pxd: 0 errors, 6 warnings")) << run.output;  // and the rests outside blocks
+    EXPECT_TRUE(Has(run, "m1.pxd:1: warning: line is 43 characters long")) << run.output;
+
+    const std::string brace = "// " + std::string(28, '-') + "}\n";  // its rest is "}"
+    const std::string inside = "{\n\tZORBAT\n\t// " + std::string(40, '.') + "\n\t0,0,0\n\t0,5,0\n\t1,1,1\n\t0\n"
+                               "\t1,1,1\n\t3\n\t40\n}\n";
+    WriteText(dir.File("c2.pxd"), brace + block);
+    WriteText(dir.File("c3.pxd"), inside);
+    WriteText(dir.File("m2.pxd"), "{\n// " + std::string(40, 'x') + "\n0,5,-20\n30,0,0\n0,1,0\n}\n" +
+                                      std::string(kCleanMap).substr(std::string(kCleanMap).find("}\n") + 2));
+    run = Check({dir.File("c2.pxd"), dir.File("c3.pxd"), dir.File("m2.pxd")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run, "c2.pxd:1: error: line is 32 characters long")) << run.output;
+    EXPECT_TRUE(Has(run, "c3.pxd:3: error: line is 44 characters long")) << run.output;
+    EXPECT_TRUE(Has(run, "m2.pxd:2: error: line is 43 characters long")) << run.output;
+}
+
 TEST(StageCheck, UnknownAndMissingFiles) {
     ScratchDir dir;
     WriteText(dir.File("stage.txt"), "{\n}\n");
     const CheckRun run = Check({dir.File("stage.txt"), dir.File("c9.pxd")});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Has(run, "stage.txt: error: cannot tell the kind of file")) << run.output;
-    EXPECT_TRUE(Has(run, "c9.pxd: error: cannot open the file")) << run.output;
+    EXPECT_TRUE(Has(run, "c9.pxd: error: cannot open the file (no such file)")) << run.output;
     EXPECT_EQ(Check({}).status, 2);
+
+    // /dev/zero under a stage file's name was once read for ever.
+    const std::string zero = dir.File("c8.pxd");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    EXPECT_EQ(RunInChild([&] { return Check({zero}).output.find("c8.pxd: error: cannot open the file (not a "
+                                                               "regular file)") != std::string::npos ? 0 : 1; },
+                         5),
+              0);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // The stage readers, line by line: block layout, comments, blank and long
 // lines, line ends, braces, numbers, capacity and reloading.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
+#include "child_run.h"
 #include "formats/stage_files.h"
 #include "formats_test_util.h"
 
@@ -363,6 +366,53 @@ TEST(StageFiles, FilesWithOnlyTheFirstBlocksHoldNothingMore) {
     EXPECT_EQ(player.collider, &colliders[0]);
     EXPECT_NE(player.state, nullptr);
     ReleaseActor(&player, &colliders[0]);
+}
+
+// Only regular files of at most 1 MB are stage files. /dev/zero once made the
+// readers read for ever, a FIFO blocked the open, and a directory read as an
+// empty stage; each is now refused at once, as a missing file is (checked in
+// a child process with five seconds to do it).
+TEST(StageFiles, SpecialAndOversizedFilesAreRefusedAtOnce) {
+    ScratchDir dir;
+    const std::string zero = dir.File("c1.pxd"), fifo = dir.File("c2.pxd"), folder = dir.File("m1.pxd");
+    const std::string big = dir.File("c3.pxd"), fits = dir.File("c4.pxd");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    std::filesystem::create_directory(folder);
+    const std::string block = "{\nZORBAT\n0,0,0\n0,0,0\n1,1,1\n0\n1,1,1\n1\n10\n}\n";
+    std::string text = block;
+    text.resize(kStageFileMaxBytes, '\n');
+    WriteText(fits, text);
+    WriteText(big, text + "\n");
+    const int status = RunInChild(
+        [&] {
+            int wrong = 0;
+            for (const std::string& path : {zero, fifo, folder, big}) {
+                static Actor player, enemies[63];
+                static Collider colliders[64];
+                CameraSetup camera{};
+                StageSettings settings{};
+                std::string why;
+                if (CanOpenStageFile(path.c_str(), &why) || why.empty()) wrong |= 1;
+                if (ReadActorBlock(path.c_str(), 0, &player, &colliders[0])) wrong |= 2;
+                if (ReadCameraSetup(path.c_str(), &camera) || ReadStageSettings(path.c_str(), &settings)) wrong |= 4;
+                if (ReadActorFile(path.c_str(), &player, enemies, colliders, 64) != 0) wrong |= 8;
+                ReleaseActor(&player, &colliders[0]);
+            }
+            static Actor player;
+            static Collider collider;
+            if (!CanOpenStageFile(fits.c_str(), nullptr) || !ReadActorBlock(fits.c_str(), 0, &player, &collider))
+                wrong |= 16;
+            ReleaseActor(&player, &collider);
+            return wrong;
+        },
+        5);
+    EXPECT_EQ(status, 0) << "-1: a reader was still at it after five seconds";
+    std::string why;
+    EXPECT_FALSE(CanOpenStageFile(folder.c_str(), &why));
+    EXPECT_EQ(why, "not a regular file");
+    EXPECT_FALSE(CanOpenStageFile(big.c_str(), &why));
+    EXPECT_EQ(why, "larger than 1048576 bytes");
 }
 
 std::string ActorBlock(const char* tag, int parts) {

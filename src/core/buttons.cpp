@@ -4,7 +4,12 @@
 
 uint8_t KeyState[256];
 uint8_t ButtonState[kButtonCount];
+
+namespace {
+// Whether ButtonPressed has reported the button's current press.
 int ButtonLatch[kButtonCount];
+}  // namespace
+
 uint8_t PadButtonState[kButtonCount];
 int FocusPauseRequest = 0;
 

@@ -29,7 +29,6 @@ enum : uint8_t {
 
 extern uint8_t KeyState[256];
 extern uint8_t ButtonState[kButtonCount];
-extern int ButtonLatch[kButtonCount];
 
 // The two keys (virtual-key codes, 0 for none) that hold each button down.
 // The player's settings may change them; the defaults are the game's own.

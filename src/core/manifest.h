@@ -40,8 +40,7 @@ enum TextureSlot {
 constexpr int kManifestTextureCount = 34;
 extern const char* const kTextureFiles[kManifestTextureCount];
 
-// Shot and object meshes (ShotMeshes slots).
-constexpr int kShotMeshSlots = 12;
+// Shot and object meshes (ShotMeshes slots 0 .. kShotMeshCount - 1).
 constexpr int kShotMeshCount = 7;
 extern const char* const kShotMeshFiles[kShotMeshCount];
 

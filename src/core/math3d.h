@@ -21,6 +21,8 @@ inline float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline Vec3 Cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
+// Component 0, 1 or 2 (x, y, z), for moves made one axis at a time.
+inline float& AxisOf(Vec3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
 float Length(Vec3 v);
 // A zero vector normalises to zero.
 Vec3 Normalize(Vec3 v);

@@ -4,8 +4,11 @@
 
 #include <sys/types.h>
 
+#include "core/regular_file.h"
+
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -65,7 +68,9 @@ ArchiveScan WalkArchive(std::FILE* f, OnEntry onEntry) {
 // Every lookup opens the file anew; nothing is cached between lookups.
 template <typename Use>
 auto WithArchive(const char* path, Use use) -> decltype(use(nullptr)) {
-    std::FILE* f = std::fopen(path, "rb");
+    // Regular files only (a FIFO would block the open, a device read for
+    // ever); the walk checks every length against the file's size.
+    std::FILE* f = OpenRegularStream(path, 0, nullptr);
     if (!f) return use(nullptr);
     const auto result = use(f);
     std::fclose(f);
@@ -89,6 +94,7 @@ bool ReadArchiveEntryFrom(std::FILE* archive, const char* name, uint8_t** data, 
         // first match in file order wins; later duplicates are never reached.
         if (h.nameLength != wantedLength || std::memcmp(h.name, name, wantedLength) != 0)
             return Step::Skip;
+        if (h.dataSize > kArchiveEntryMaxBytes) return Step::Done;
         // +1 so that an empty entry still gets a buffer of its own to delete[].
         found = new (std::nothrow) uint8_t[size_t(h.dataSize) + 1];
         if (found && std::fread(found, 1, h.dataSize, f) == h.dataSize) {
@@ -113,39 +119,89 @@ bool ReadArchiveEntry(const char* archivePath, const char* name, uint8_t** data,
 }
 
 ArchiveScan ScanArchiveFrom(std::FILE* archive,
-                            bool (*visit)(const char* name, uint32_t size, void* context),
+                            bool (*visit)(const char* name, uint32_t nameLength, uint32_t size, void* context),
                             void* context) {
     if (!archive) return ArchiveScan::CannotOpen;
     return WalkArchive(archive, [&](const EntryHeader& h, std::FILE*) {
-        return visit(h.name, h.dataSize, context) ? Step::Skip : Step::Stop;
+        return visit(h.name, h.nameLength, h.dataSize, context) ? Step::Skip : Step::Stop;
     });
 }
 
 ArchiveScan ScanArchive(const char* archivePath,
-                        bool (*visit)(const char* name, uint32_t size, void* context),
+                        bool (*visit)(const char* name, uint32_t nameLength, uint32_t size, void* context),
                         void* context) {
     return WithArchive(archivePath,
                        [&](std::FILE* f) { return ScanArchiveFrom(f, visit, context); });
 }
 
-bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size) {
+EntryCopy CopyArchiveEntry(const char* archivePath, const char* name, std::FILE* out) {
+    const size_t wantedLength = std::strlen(name);
+    if (wantedLength == 0 || wantedLength > kArchiveNameMax) return EntryCopy::Missing;
+    return WithArchive(archivePath, [&](std::FILE* f) {
+        if (!f) return EntryCopy::CannotOpen;
+        EntryCopy result = EntryCopy::Missing;
+        const ArchiveScan scan = WalkArchive(f, [&](const EntryHeader& h, std::FILE* in) {
+            if (h.nameLength != wantedLength || std::memcmp(h.name, name, wantedLength) != 0)
+                return Step::Skip;
+            // Blocks of a multiple of 256 bytes: each starts where the
+            // scramble byte is 0 again.
+            std::vector<uint8_t> block(1 << 16);
+            result = EntryCopy::Copied;
+            for (uint32_t done = 0; done < h.dataSize && result == EntryCopy::Copied;) {
+                const uint32_t n = h.dataSize - done < block.size() ? h.dataSize - done : uint32_t(block.size());
+                if (std::fread(block.data(), 1, n, in) != n) {
+                    result = EntryCopy::Damaged;
+                    break;
+                }
+                ScrambleBytes(block.data(), n);
+                if (std::fwrite(block.data(), 1, n, out) != n) result = EntryCopy::WriteFailed;
+                done += n;
+            }
+            return Step::Done;
+        });
+        return scan == ArchiveScan::Damaged && result == EntryCopy::Missing ? EntryCopy::Damaged : result;
+    });
+}
+
+namespace {
+
+bool WriteEntryHeader(std::FILE* out, const char* name, uint32_t size) {
     const size_t length = std::strlen(name);
     if (length == 0 || length > kArchiveNameMax) return false;
     uint8_t scrambled[kArchiveNameMax];
     std::memcpy(scrambled, name, length);
     ScrambleBytes(scrambled, uint32_t(length));
-    if (!WriteU32(out, uint32_t(length)) || std::fwrite(scrambled, 1, length, out) != length ||
-        !WriteU32(out, size))
-        return false;
-    // The data in chunks of a multiple of 256 bytes, so that every chunk starts
-    // at a position whose scramble byte is 0 again.
+    return WriteU32(out, uint32_t(length)) && std::fwrite(scrambled, 1, length, out) == length &&
+           WriteU32(out, size);
+}
+
+// The data in chunks of a multiple of 256 bytes, so that every chunk starts
+// at a position whose scramble byte is 0 again; `fill` supplies each chunk.
+template <typename Fill>
+bool WriteEntryData(std::FILE* out, uint32_t size, Fill fill) {
     uint8_t chunk[4096];
     for (uint32_t done = 0; done < size;) {
         const uint32_t n = size - done < sizeof chunk ? size - done : uint32_t(sizeof chunk);
-        std::memcpy(chunk, data + done, n);
+        if (!fill(chunk, done, n)) return false;
         ScrambleBytes(chunk, n);
         if (std::fwrite(chunk, 1, n, out) != n) return false;
         done += n;
     }
     return true;
+}
+
+}  // namespace
+
+bool WriteArchiveEntry(std::FILE* out, const char* name, const uint8_t* data, uint32_t size) {
+    return WriteEntryHeader(out, name, size) && WriteEntryData(out, size, [&](uint8_t* chunk, uint32_t at, uint32_t n) {
+               std::memcpy(chunk, data + at, n);
+               return true;
+           });
+}
+
+bool WriteArchiveEntryFrom(std::FILE* out, const char* name, std::FILE* in, uint32_t size) {
+    if (!WriteEntryHeader(out, name, size) ||
+        !WriteEntryData(out, size, [&](uint8_t* chunk, uint32_t, uint32_t n) { return std::fread(chunk, 1, n, in) == n; }))
+        return false;
+    return std::fgetc(in) == EOF;  // the file grew while it was packed
 }

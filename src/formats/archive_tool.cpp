@@ -1,11 +1,14 @@
 #include "formats/archive_tool.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
+#include "core/regular_file.h"
 #include "formats/archive.h"
 
 namespace {
@@ -15,27 +18,52 @@ const char* BaseName(const char* path) {
     return slash ? slash + 1 : path;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, std::FILE* err) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        std::fprintf(err, "arx: cannot open %s: %s\n", path, std::strerror(errno));
+// A name as it may be printed: control characters (a damaged archive's
+// names can hold any byte) as \xNN, and the backslash doubled so that the
+// escapes are never ambiguous.
+std::string Printable(const char* name, size_t length) {
+    std::string out;
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+std::string Printable(const char* name) { return Printable(name, std::strlen(name)); }
+
+// One input file into the archive, streamed: regular files only, at most
+// 4 GiB (an entry's size is a 32-bit number).
+bool PackFile(std::FILE* out, const char* path, const std::string& tempPath, std::FILE* err) {
+    FileProblem problem;
+    std::FILE* in = OpenRegularStream(path, UINT32_MAX, &problem);
+    if (!in) {
+        if (problem.status == FileStatus::TooLarge)
+            std::fprintf(err, "arx: %s is larger than an entry can hold (4 GiB)\n", path);
+        else
+            std::fprintf(err, "arx: cannot open %s: %s\n", path, FileProblemText(problem).c_str());
         return false;
     }
-    bytes->clear();
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (bytes->size() + n > UINT32_MAX) {
-            std::fprintf(err, "arx: %s is larger than an entry can hold (4 GiB)\n", path);
-            std::fclose(f);
-            return false;
-        }
-        bytes->insert(bytes->end(), chunk, chunk + n);
+    struct stat st;
+    const bool sized = fstat(fileno(in), &st) == 0;
+    const bool ok = sized && WriteArchiveEntryFrom(out, BaseName(path), in, uint32_t(st.st_size));
+    const bool readFailed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (!ok) {
+        if (readFailed || !sized)
+            std::fprintf(err, "arx: cannot read %s\n", path);
+        else
+            std::fprintf(err, "arx: cannot write %s (or %s changed while it was packed)\n", tempPath.c_str(), path);
     }
-    const bool failed = std::ferror(f);
-    std::fclose(f);
-    if (failed) std::fprintf(err, "arx: cannot read %s\n", path);
-    return !failed;
+    return ok;
 }
 
 int Pack(const char* outPath, int fileCount, char** files, std::FILE* err) {
@@ -61,15 +89,8 @@ int Pack(const char* outPath, int fileCount, char** files, std::FILE* err) {
         std::fprintf(err, "arx: cannot create %s: %s\n", tempPath.c_str(), std::strerror(errno));
         return 1;
     }
-    std::vector<uint8_t> bytes;
     bool ok = true;
-    for (int i = 0; i < fileCount && ok; ++i) {
-        ok = ReadWholeFile(files[i], &bytes, err);
-        if (ok && !WriteArchiveEntry(out, BaseName(files[i]), bytes.data(), uint32_t(bytes.size()))) {
-            std::fprintf(err, "arx: cannot write %s\n", tempPath.c_str());
-            ok = false;
-        }
-    }
+    for (int i = 0; i < fileCount && ok; ++i) ok = PackFile(out, files[i], tempPath, err);
     if (std::fclose(out) != 0 && ok) {
         std::fprintf(err, "arx: cannot write %s\n", tempPath.c_str());
         ok = false;
@@ -88,9 +109,9 @@ struct ListState {
     int count;
 };
 
-bool PrintEntry(const char* name, uint32_t size, void* context) {
+bool PrintEntry(const char* name, uint32_t nameLength, uint32_t size, void* context) {
     auto* state = static_cast<ListState*>(context);
-    std::fprintf(state->out, "%s\t%u\n", name, unsigned(size));
+    std::fprintf(state->out, "%s\t%u\n", Printable(name, nameLength).c_str(), unsigned(size));
     ++state->count;
     return true;
 }
@@ -98,7 +119,10 @@ bool PrintEntry(const char* name, uint32_t size, void* context) {
 // Says why an archive gave nothing; true when it was readable to its end.
 bool ReportScan(ArchiveScan scan, const char* path, int entries, std::FILE* err) {
     if (scan == ArchiveScan::CannotOpen) {
-        std::fprintf(err, "arx: cannot open %s\n", path);
+        FileProblem problem;
+        const int fd = OpenRegularFile(path, &problem);
+        if (fd >= 0) close(fd);
+        std::fprintf(err, "arx: cannot open %s: %s\n", path, FileProblemText(problem).c_str());
         return false;
     }
     if (scan == ArchiveScan::Damaged) {
@@ -110,31 +134,47 @@ bool ReportScan(ArchiveScan scan, const char* path, int entries, std::FILE* err)
 
 int List(const char* path, std::FILE* out, std::FILE* err) {
     ListState state{out, 0};
-    return ReportScan(ScanArchive(path, PrintEntry, &state), path, state.count, err) ? 0 : 1;
+    // The count is read once the scan has run.
+    const ArchiveScan scan = ScanArchive(path, PrintEntry, &state);
+    return ReportScan(scan, path, state.count, err) ? 0 : 1;
 }
 
+// Streamed a block at a time: an entry of gigabytes needs no more memory.
 int Extract(const char* path, const char* name, const char* outPath, std::FILE* err) {
-    uint8_t* data = nullptr;
-    uint32_t size = 0;
-    if (!ReadArchiveEntry(path, name, &data, &size)) {
-        ListState counter{nullptr, 0};
-        auto count = [](const char*, uint32_t, void* c) {
-            ++static_cast<ListState*>(c)->count;
-            return true;
-        };
-        if (ReportScan(ScanArchive(path, count, &counter), path, counter.count, err))
-            std::fprintf(err, "arx: %s holds no entry named \"%s\"\n", path, name);
+    // Where the entry is (and whether the archive is sound up to it) before
+    // anything is written.
+    struct Find {
+        const char* name;
+        int before;
+        bool found;
+    } find{name, 0, false};
+    auto look = [](const char* entry, uint32_t length, uint32_t, void* c) {
+        Find* f = static_cast<Find*>(c);
+        f->found = std::strlen(f->name) == length && std::memcmp(entry, f->name, length) == 0;
+        if (!f->found) ++f->before;
+        return !f->found;
+    };
+    const ArchiveScan scan = ScanArchive(path, look, &find);
+    if (!find.found) {
+        if (ReportScan(scan, path, find.before, err))
+            std::fprintf(err, "arx: %s holds no entry named \"%s\"\n", path, Printable(name).c_str());
         return 1;
     }
     std::FILE* out = std::fopen(outPath, "wb");
-    bool ok = out && std::fwrite(data, 1, size, out) == size;
-    if (out && std::fclose(out) != 0) ok = false;
-    delete[] data;
-    if (!ok) {
-        std::fprintf(err, "arx: cannot write %s\n", outPath);
+    if (!out) {
+        std::fprintf(err, "arx: cannot write %s: %s\n", outPath, std::strerror(errno));
         return 1;
     }
-    return 0;
+    EntryCopy copy = CopyArchiveEntry(path, name, out);
+    if (std::fclose(out) != 0 && copy == EntryCopy::Copied) copy = EntryCopy::WriteFailed;
+    if (copy == EntryCopy::Copied) return 0;
+    std::remove(outPath);  // never half an entry under its name
+    if (copy == EntryCopy::WriteFailed)
+        std::fprintf(err, "arx: cannot write %s\n", outPath);
+    else
+        std::fprintf(err, "arx: %s is damaged in entry %d (\"%s\")\n", path, find.before + 1,
+                     Printable(name).c_str());
+    return 1;
 }
 
 void Usage(std::FILE* err) {

@@ -3,11 +3,19 @@
 // 32-bit little-endian, so the file does not read as a plain table.
 #include "formats/hiscore.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "core/random.h"
+#include "core/regular_file.h"
 
 HiscoreEntry HiscoreTable[kHiscoreEntries];
 
@@ -55,7 +63,8 @@ void BuildRecord(uint8_t* record, const HiscoreEntry& entry, int i) {
 }  // namespace
 
 int HiscoreRead(const char* path, HiscoreEntry* table, int count) {
-    std::FILE* f = std::fopen(path, "rb");
+    // Only the first 1872 bytes are ever read, so a long file needs no limit.
+    std::FILE* f = OpenRegularStream(path, 0, nullptr);
     if (!f) return 0;
     HiscoreReadFrom(f, table, count);
     std::fclose(f);
@@ -80,21 +89,127 @@ void HiscoreReadFrom(std::FILE* file, HiscoreEntry* table, int count) {
     }
 }
 
+namespace {
+
+// The folder and the file name of a path.
+void SplitPath(const std::string& path, std::string* folder, std::string* name) {
+    const size_t slash = path.rfind('/');
+    *folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    *name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether `entry` is a temporary file a save of ours left behind: NAME.tmp
+// (what saves wrote before each took a name of its own) or NAME.tmp.PID of
+// a process that is gone, or of this one (a save runs to its end before the
+// next starts). Only regular files of our own user count.
+bool IsStaleTemp(int folder, const char* entry, const std::string& name) {
+    const std::string prefix = name + ".tmp";
+    if (std::strncmp(entry, prefix.c_str(), prefix.size()) != 0) return false;
+    const char* rest = entry + prefix.size();
+    if (*rest != '\0') {
+        if (*rest++ != '.' || *rest == '\0') return false;
+        long pid = 0;
+        for (const char* p = rest; *p; ++p) {
+            if (*p < '0' || *p > '9' || pid > 99999999) return false;
+            pid = pid * 10 + (*p - '0');
+        }
+        if (pid <= 0) return false;
+        if (pid != long(getpid()) && !(kill(pid_t(pid), 0) != 0 && errno == ESRCH)) return false;
+    }
+    struct stat st;
+    return fstatat(folder, entry, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid == geteuid();
+}
+
+void RemoveStaleTemps(const std::string& folderPath, const std::string& name) {
+    DIR* folder = opendir(folderPath.c_str());
+    if (!folder) return;
+    while (const dirent* e = readdir(folder))
+        if (IsStaleTemp(dirfd(folder), e->d_name, name)) unlinkat(dirfd(folder), e->d_name, 0);
+    closedir(folder);
+}
+
+bool WriteAll(int fd, const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+void SyncFolder(const std::string& folderPath) {
+    const int fd = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+bool CannotSave(const char* path, const std::string& why) {
+    std::fprintf(stderr, "zorbat: %s: the hiscore table cannot be saved (%s); the file is left as it was\n",
+                 path, why.c_str());
+    return false;
+}
+
+}  // namespace
+
 bool HiscoreWrite(const char* path, const HiscoreEntry* table) {
+    // A file that is there but cannot be read is never replaced: it may hold
+    // a table the player cannot see just now (a permission, a mount), and
+    // the table in memory is not that one.
+    FileProblem problem;
+    const int existing = OpenRegularFile(path, &problem);
+    if (existing >= 0) close(existing);
+    if (existing < 0 && problem.status != FileStatus::Missing)
+        return CannotSave(path, "the file there cannot be read: " + FileProblemText(problem));
+
     uint8_t bytes[kHiscoreFileSize];
     for (int i = 0; i < kHiscoreEntries; ++i) BuildRecord(bytes + kHiscoreRecordSize * i, table[i], i);
-    // Written beside the old file and renamed over it only once it is safely on
-    // disk: a full disk or a read-only directory never costs the old table.
-    const std::string temp = std::string(path) + ".tmp";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    ok = std::fflush(f) == 0 && ok;
-    ok = ok && fsync(fileno(f)) == 0;
-    ok = std::fclose(f) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path) == 0;
-    if (!ok) std::remove(temp.c_str());
-    return ok;
+    // Written beside the old file under a name of this process's own and
+    // renamed over it only once it is safely on disk: a full disk, a
+    // read-only folder or a kill part-way never costs the old table. The
+    // new file is made exclusively and never through a link, so nothing
+    // planted at its name is written through.
+    std::string folder, name;
+    SplitPath(path, &folder, &name);
+    RemoveStaleTemps(folder, name);
+    const std::string temp = std::string(path) + ".tmp." + std::to_string(long(getpid()));
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return CannotSave(path, temp + ": " + std::strerror(errno));
+    bool ok = WriteAll(fd, bytes, sizeof bytes);
+    int error = ok ? 0 : (errno ? errno : EIO);
+    if (ok && fsync(fd) != 0) ok = false, error = errno;
+    if (close(fd) != 0 && ok) ok = false, error = errno;
+    if (ok && std::rename(temp.c_str(), path) != 0) ok = false, error = errno;
+    if (!ok) {
+        unlink(temp.c_str());
+        return CannotSave(path, std::strerror(error));
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+HiscoreFileCheck HiscoreEnsureFile(const char* path) {
+    FileProblem problem;
+    const int fd = OpenRegularFile(path, &problem);
+    if (fd >= 0) {
+        close(fd);
+        std::string folder, name;
+        SplitPath(path, &folder, &name);
+        RemoveStaleTemps(folder, name);  // debris of a save that was killed
+        return HiscoreFileCheck::Present;
+    }
+    // Only a file that is not there at all is made anew; anything else in its
+    // place is kept as it is.
+    if (problem.status == FileStatus::Missing)
+        return HiscoreCreateDefault(path) ? HiscoreFileCheck::Created : HiscoreFileCheck::NotCreated;
+    std::fprintf(stderr,
+                 "zorbat: %s: the hiscore file cannot be read (%s); it is kept as it is and this "
+                 "session's hiscores are not saved\n",
+                 path, FileProblemText(problem).c_str());
+    return HiscoreFileCheck::Unreadable;
 }
 
 void HiscoreDefaultTable(HiscoreEntry* table) {
@@ -114,11 +229,12 @@ bool HiscoreCreateDefault(const char* path) {
 }
 
 int HiscoreRank(int stage, int score, const HiscoreEntry* table) {
-    if (stage < 1 || stage > 3) return 4;
+    constexpr int kUnranked = kHiscorePerStage + 1;
+    if (stage < 1 || stage > kStageCount) return kUnranked;
     // Strictly greater only: on a tie the earlier holder keeps the place.
-    for (int k = 0; k < 3; ++k)
-        if (table[3 * (stage - 1) + k].score < score) return k + 1;
-    return 4;
+    for (int k = 0; k < kHiscorePerStage; ++k)
+        if (table[kHiscorePerStage * (stage - 1) + k].score < score) return k + 1;
+    return kUnranked;
 }
 
 void HiscoreInsert(int score, const char* name, int rank, int last, int stage, HiscoreEntry* table) {

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/tables.h"
+
 struct HiscoreEntry {
     char name[4];  // up to three letters and a terminating zero byte
     int32_t score;
 };
 
-constexpr int kHiscoreEntries = 9;
 constexpr int kHiscoreRecordSize = 208;
 constexpr int kHiscoreFileSize = kHiscoreEntries * kHiscoreRecordSize;  // 1872
 
@@ -22,10 +23,20 @@ extern HiscoreEntry HiscoreTable[kHiscoreEntries];
 int HiscoreRead(const char* path, HiscoreEntry* table, int count);
 // The same on a file already open, from its current position (used by the fuzzer).
 void HiscoreReadFrom(std::FILE* file, HiscoreEntry* table, int count);
-// Writes all 9 entries. The new file is written beside the old one and renamed
-// over it, so a failed write (full disk, read-only directory) leaves the old
-// file as it was. Callers may ignore the result; there is no message.
+// Writes all 9 entries. The new file is written beside the old one (made
+// exclusively, under a name of this process's own, never through a link) and
+// renamed over it, so a failed write (full disk, read-only directory, a kill)
+// leaves the old file as it was; temporary files left by earlier saves that
+// were cut short are removed. A file that is there but cannot be read is not
+// replaced. A save that cannot be made says so in one line on stderr; callers
+// may ignore the result.
 bool HiscoreWrite(const char* path, const HiscoreEntry* table);
+enum class HiscoreFileCheck { Present, Created, NotCreated, Unreadable };
+// What the loading scene does with the file: the default table is written
+// only when there is no file at all. A file that is there but cannot be read
+// (permissions, a directory or a FIFO in its place) is kept, with one line on
+// stderr, and HiscoreWrite will not replace it.
+HiscoreFileCheck HiscoreEnsureFile(const char* path);
 // Writes the default table: "PXD" with (i / 3 + 1) * 3500 - 300 * i.
 bool HiscoreCreateDefault(const char* path);
 // The default table itself.

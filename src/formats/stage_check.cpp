@@ -2,34 +2,22 @@
 // recorder attached and explains what they did with each line.
 #include "formats/stage_check.h"
 
-#include <cstring>
 #include <map>
 #include <string>
 
+#include "core/enemy_kinds.h"
+#include "core/tables.h"
 #include "formats/stage_check_internal.h"
 
 namespace {
 
-constexpr int kEnemyCapacity = 63;  // 64 actor colliders, one of them the player's
-constexpr int kObjectCapacity = 128;
-constexpr int kMaxCheckedBlocks = 4096;
+// Every block is read by the game's own reader from the start of the file,
+// so checking costs blocks x file size: 256 blocks (twice what the game
+// holds) of a file at the 1 MB limit take seconds, not minutes.
+constexpr int kMaxCheckedBlocks = 256;
 
-const char* const kDrawTags[] = {"ZORBAT", "ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-const char* const kBehaviourTags[] = {"ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-
-template <size_t N>
-const char* FirstTag(const char* name, const char* const (&tags)[N]) {
-    for (const char* tag : tags)
-        if (TagHas(name, tag)) return tag;
-    return nullptr;
-}
-
-const char* KindName(const char* behaviour) {
-    if (!behaviour) return "stays where it is placed and never fires";
-    if (!std::strcmp(behaviour, "ENEMY2")) return "gunship";
-    if (!std::strcmp(behaviour, "ENEMY3")) return "charger";
-    if (!std::strcmp(behaviour, "ENEMY4")) return "tank";
-    return "aircraft";
+const char* KindName(const EnemyKind* behaviour) {
+    return behaviour ? behaviour->called : "stays where it is placed and never fires";
 }
 
 std::string Vec(Vec3 v) {
@@ -79,99 +67,125 @@ struct BlockSeen {
     int lastLine = 0;
 };
 
-// Looks at the lines one reader call went through for a block that comes
-// after `skip` blocks: what lay between blocks, and every line of the block.
-BlockSeen ExamineBlock(CheckReport* report, const std::vector<SeenLine>& lines, int skip, bool actor) {
-    BlockSeen seen;
-    size_t i = 0;
-    for (int counted = 0; i < lines.size() && counted < skip; ++i)
-        if (lines[i].use == StageLineUse::Counted) ++counted;
-    // Between the previous block and this one.
-    for (; i < lines.size() && lines[i].use != StageLineUse::Open; ++i) {
-        const SeenLine& l = lines[i];
-        if (l.use != StageLineUse::Skipped || IsBlank(l.data)) continue;
-        if (l.data[0] == '}')
-            ReportError(report, l.number,
-                        "\"}\" outside any block: the block above has no \"{\", and the blocks "
-                        "after this line are counted wrongly");
-        else
-            ReportWarning(report, l.number, "text outside any block is ignored: " + Quoted(l.data));
+// Looks at the lines one reader call goes through for a block that comes
+// after `skip` blocks, as they come: what lies between blocks, and every line
+// of the block.
+class BlockExaminer {
+public:
+    BlockExaminer(CheckReport* report, int skip, bool actor) : report_(report), skip_(skip), actor_(actor) {}
+    void Feed(const SeenLine& l);
+    const BlockSeen& Seen() const { return seen_; }
+
+private:
+    void Between(const SeenLine& l);
+    void Inside(const SeenLine& l);
+
+    CheckReport* report_;
+    int skip_;
+    bool actor_;
+    int counted_ = 0;
+    bool closed_ = false;
+    int parts_ = 0;
+    long fieldIndex_ = 0;
+    BlockSeen seen_;
+};
+
+void BlockExaminer::Feed(const SeenLine& l) {
+    if (counted_ < skip_) {
+        if (l.use == StageLineUse::Counted) ++counted_;
+        return;
     }
-    if (i == lines.size()) return seen;
-    seen.opened = true;
-    seen.openLine = seen.lastLine = lines[i].number;
-    int parts = 0;
-    long fieldIndex = 0;
-    for (++i; i < lines.size(); ++i) {
-        const SeenLine& l = lines[i];
-        seen.lastLine = l.number;
-        if (l.use == StageLineUse::Close) {
-            if (l.raw[0] != '}')
-                ReportError(report, l.number,
-                            "indented \"}\" closes this block, but later blocks are found by "
-                            "counting \"}\" in the first column only: every later block is misread");
-            int part;
-            const StageField missing = ExpectedField(actor, parts, fieldIndex, &part);
-            if (missing != StageField::None)
-                ReportError(report, l.number,
-                            std::string("the block closes before its ") + StageFieldName(missing) +
-                                (part >= 0 ? " of part " + std::to_string(part) : "") +
-                                " line; that and every later field keep their previous values");
-            break;
-        }
-        if (l.use == StageLineUse::Skipped && !IsBlank(l.data))
-            ReportWarning(report, l.number,
-                          "line after the block's last field is ignored: " + Quoted(l.data));
-        if (l.use != StageLineUse::Field) continue;
-        ++fieldIndex;
-        if (l.field == StageField::PartCount) {
-            parts = ParseStageInt(l.data.c_str(), nullptr);
-            if (parts < 0) {
-                ReportError(report, l.number, "a negative part count reads as no parts");
-                parts = 0;
-            } else if (parts > kMaxColliderParts) {
-                ReportError(report, l.number,
-                            "more than " + std::to_string(kMaxColliderParts) +
-                                " box parts: the parts beyond that are read but not kept");
-            }
-        }
-        const std::string part = l.part >= 0 ? " of part " + std::to_string(l.part) : "";
-        const bool partLine = l.field == StageField::PartOffset || l.field == StageField::PartHalfExtent;
-        const std::string trimmed = TrimmedStart(l.raw);
-        if (l.continued) {
-            ReportError(report, l.number,
-                        std::string("the rest of this long line is read as the ") +
-                            StageFieldName(l.field) + part);
-        } else if (actor && partLine && trimmed.compare(0, 2, "//") == 0) {
-            ReportError(report, l.number,
-                        std::string("comment inside the part list is read as the ") +
-                            StageFieldName(l.field) + part + " (comments are not skipped there)");
-        } else if (actor && partLine && trimmed[0] == '}') {
-            ReportError(report, l.number,
-                        std::string("\"}\" inside the part list is read as the ") +
-                            StageFieldName(l.field) + part + ": the block has fewer lines than its " +
-                            std::to_string(parts) + " parts need");
-        } else {
-            CheckField(report, l);
-        }
+    if (closed_) return;
+    if (!seen_.opened) {
+        Between(l);
+        return;
     }
-    return seen;
+    seen_.lastLine = l.number;
+    Inside(l);
 }
 
-void CheckActorFile(CheckReport* report, const char* path) {
+void BlockExaminer::Between(const SeenLine& l) {
+    if (l.use == StageLineUse::Open) {
+        seen_.opened = true;
+        seen_.openLine = seen_.lastLine = l.number;
+        return;
+    }
+    if (l.use != StageLineUse::Skipped || IsBlank(l.data)) return;
+    if (l.data[0] == '}')
+        ReportError(report_, l.number,
+                    "\"}\" outside any block: the block above has no \"{\", and the blocks "
+                    "after this line are counted wrongly");
+    else
+        ReportWarning(report_, l.number, "text outside any block is ignored: " + Quoted(l.data));
+}
+
+void BlockExaminer::Inside(const SeenLine& l) {
+    if (l.use == StageLineUse::Close) {
+        closed_ = true;
+        if (l.raw[0] != '}')
+            ReportError(report_, l.number,
+                        "indented \"}\" closes this block, but later blocks are found by "
+                        "counting \"}\" in the first column only: every later block is misread");
+        int part;
+        const StageField missing = ExpectedField(actor_, parts_, fieldIndex_, &part);
+        if (missing != StageField::None)
+            ReportError(report_, l.number,
+                        std::string("the block closes before its ") + StageFieldName(missing) +
+                            (part >= 0 ? " of part " + std::to_string(part) : "") +
+                            " line; that and every later field keep their previous values");
+        return;
+    }
+    if (l.use == StageLineUse::Skipped && !IsBlank(l.data))
+        ReportWarning(report_, l.number, "line after the block's last field is ignored: " + Quoted(l.data));
+    if (l.use != StageLineUse::Field) return;
+    ++fieldIndex_;
+    if (l.field == StageField::PartCount) {
+        parts_ = ParseStageInt(l.data.c_str(), nullptr);
+        if (parts_ < 0) {
+            ReportError(report_, l.number, "a negative part count reads as no parts");
+            parts_ = 0;
+        } else if (parts_ > kMaxColliderParts) {
+            ReportError(report_, l.number,
+                        "more than " + std::to_string(kMaxColliderParts) +
+                            " box parts: the parts beyond that are read but not kept");
+        }
+    }
+    const std::string part = l.part >= 0 ? " of part " + std::to_string(l.part) : "";
+    const bool partLine = l.field == StageField::PartOffset || l.field == StageField::PartHalfExtent;
+    const std::string trimmed = TrimmedStart(l.raw);
+    if (l.continued) {
+        ReportError(report_, l.number,
+                    std::string("the rest of this long line is read as the ") + StageFieldName(l.field) + part);
+    } else if (actor_ && partLine && trimmed.compare(0, 2, "//") == 0) {
+        ReportError(report_, l.number,
+                    std::string("comment inside the part list is read as the ") + StageFieldName(l.field) +
+                        part + " (comments are not skipped there)");
+    } else if (actor_ && partLine && trimmed[0] == '}') {
+        ReportError(report_, l.number,
+                    std::string("\"}\" inside the part list is read as the ") + StageFieldName(l.field) + part +
+                        ": the block has fewer lines than its " + std::to_string(parts_) + " parts need");
+    } else {
+        CheckField(report_, l);
+    }
+}
+
+void CheckActorFile(CheckReport* report, const char* path, SplitLines* splits) {
     std::map<std::string, int> kinds;
     int enemies = 0;
     int block = 0;
     for (; block < kMaxCheckedBlocks; ++block) {
         Actor actor{};
         Collider collider{};
+        BlockExaminer examiner(report, block, true);
         bool ok;
-        BlockSeen seen;
         {
-            LineRecorder recorder;
+            LineWatch watch([&](const SeenLine& l) {
+                examiner.Feed(l);
+                splits->Note(l);
+            });
             ok = ReadActorBlock(path, block, &actor, &collider);
-            seen = ExamineBlock(report, recorder.lines, block, true);
         }
+        const BlockSeen& seen = examiner.Seen();
         if (!ok) {
             if (seen.opened)
                 ReportError(report, seen.openLine,
@@ -182,15 +196,16 @@ void CheckActorFile(CheckReport* report, const char* path) {
             break;
         }
         const std::string tag = actor.name;
-        const char* drawn = FirstTag(actor.name, kDrawTags);
-        const char* behaves = FirstTag(actor.name, kBehaviourTags);
+        const EnemyKind* drawn = EnemyKindOf(actor.name);
+        const EnemyKind* behaves = MovingKindOf(actor.name);
         if (block == 0) {
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": player \"" + tag + "\" at " +
                                    Vec(actor.position) + ", " + std::to_string(actor.hitPoints) +
                                    " hit points, " + Counted(collider.shape.partCount, "box part", "box parts"));
-            if (!TagHas(actor.name, "ZORBAT"))
+            if (!TagHas(actor.name, kPlayerCraft.tag))
                 ReportError(report, seen.openLine,
-                            "the player's tag \"" + tag + "\" has no \"ZORBAT\": the craft is not drawn");
+                            "the player's tag \"" + tag + "\" has no \"" + kPlayerCraft.tag +
+                                "\": the craft is not drawn");
             if (actor.hitPoints <= 0)
                 ReportError(report, seen.openLine,
                             "the player starts with " + std::to_string(actor.hitPoints) +
@@ -213,12 +228,12 @@ void CheckActorFile(CheckReport* report, const char* path) {
                 ReportError(report, seen.openLine,
                             "tag \"" + tag + "\" matches no drawing: the enemy is invisible, yet it "
                             "must be destroyed to clear the stage");
-            else if (!behaves && std::strcmp(drawn, "ENEMY1") != 0)
+            else if (!behaves && drawn == &kPlayerCraft)
                 ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but matches no behaviour");
-            else if (behaves && std::strcmp(drawn, behaves) != 0)
-                ReportWarning(report, seen.openLine,
-                              "tag \"" + tag + "\" is drawn as " + drawn + " but behaves as " + behaves);
+                              "tag \"" + tag + "\" is drawn as " + drawn->tag + " but matches no behaviour");
+            else if (behaves && drawn != behaves)
+                ReportWarning(report, seen.openLine, "tag \"" + tag + "\" is drawn as " + drawn->tag +
+                                                         " but behaves as " + behaves->tag);
             if (actor.hitPoints <= 0)
                 ReportWarning(report, seen.openLine,
                               "the enemy starts with " + std::to_string(actor.hitPoints) +
@@ -240,54 +255,79 @@ void CheckActorFile(CheckReport* report, const char* path) {
     ReportInfo(report, summary);
 }
 
-// Camera setup or stage settings: the lines that reader took.
-// Returns the line of each field found.
-std::vector<int> ExamineLeadingBlock(CheckReport* report, const std::vector<SeenLine>& lines,
-                                     int ownBraces, int wanted, const char* what) {
-    std::vector<int> fieldLines;
-    int braces = 0;
-    int found = 0;
-    int last = 1;
-    for (const SeenLine& l : lines) {
-        last = l.number;
-        if (l.use == StageLineUse::Open || l.use == StageLineUse::Close) ++braces;
-        if (l.use != StageLineUse::Field) continue;
-        ++found;
-        fieldLines.push_back(l.number);
-        const std::string field = StageFieldName(l.field);
-        if (braces > ownBraces)
-            ReportError(report, l.number,
-                        std::string("the ") + what + " block has too few lines: its " + field +
-                            " is taken from this line of a later block");
-        else if (l.continued)
-            ReportError(report, l.number, "the rest of this long line is read as the " + field);
-        else if (l.data.compare(0, 2, "//") == 0)
-            ReportError(report, l.number,
-                        "indented comment is read as the " + field +
-                            "; in this block only comments in the first column are skipped");
-        else
-            CheckField(report, l);
-    }
-    if (found < wanted)
-        ReportError(report, last,
-                    std::string("the ") + what + " has only " + std::to_string(found) + " of its " +
-                        std::to_string(wanted) + " lines; the rest keep their previous values");
-    return fieldLines;
+// Camera setup or stage settings: the lines that reader takes, as they come.
+class LeadingExaminer {
+public:
+    LeadingExaminer(CheckReport* report, int ownBraces, int wanted, const char* what)
+        : report_(report), ownBraces_(ownBraces), wanted_(wanted), what_(what) {}
+    void Feed(const SeenLine& l);
+    // Says what is missing; returns the line of each field found.
+    std::vector<int> Finish();
+
+private:
+    CheckReport* report_;
+    int ownBraces_;
+    int wanted_;
+    const char* what_;
+    int braces_ = 0;
+    int last_ = 1;
+    std::vector<int> fieldLines_;
+};
+
+void LeadingExaminer::Feed(const SeenLine& l) {
+    last_ = l.number;
+    if (l.use == StageLineUse::Open || l.use == StageLineUse::Close) ++braces_;
+    if (l.use != StageLineUse::Field) return;
+    fieldLines_.push_back(l.number);
+    const std::string field = StageFieldName(l.field);
+    if (braces_ > ownBraces_)
+        ReportError(report_, l.number,
+                    std::string("the ") + what_ + " block has too few lines: its " + field +
+                        " is taken from this line of a later block");
+    else if (l.continued)
+        ReportError(report_, l.number, "the rest of this long line is read as the " + field);
+    else if (l.data.compare(0, 2, "//") == 0)
+        ReportError(report_, l.number,
+                    "indented comment is read as the " + field +
+                        "; in this block only comments in the first column are skipped");
+    else
+        CheckField(report_, l);
 }
 
-void CheckMapFile(CheckReport* report, const char* path) {
+std::vector<int> LeadingExaminer::Finish() {
+    const int found = int(fieldLines_.size());
+    if (found < wanted_)
+        ReportError(report_, last_,
+                    std::string("the ") + what_ + " has only " + std::to_string(found) + " of its " +
+                        std::to_string(wanted_) + " lines; the rest keep their previous values");
+    return fieldLines_;
+}
+
+void CheckMapFile(CheckReport* report, const char* path, SplitLines* splits) {
     CameraSetup camera{};
     StageSettings settings{};
     {
-        LineRecorder recorder;
-        ReadCameraSetup(path, &camera);
-        ExamineLeadingBlock(report, recorder.lines, 1, 3, "camera setup");
+        LeadingExaminer examiner(report, 1, 3, "camera setup");
+        {
+            LineWatch watch([&](const SeenLine& l) {
+                examiner.Feed(l);
+                splits->Note(l);
+            });
+            ReadCameraSetup(path, &camera);
+        }
+        examiner.Finish();
     }
     std::vector<int> settingLines;
     {
-        LineRecorder recorder;
-        ReadStageSettings(path, &settings);
-        settingLines = ExamineLeadingBlock(report, recorder.lines, 3, 5, "stage settings");
+        LeadingExaminer examiner(report, 3, 5, "stage settings");
+        {
+            LineWatch watch([&](const SeenLine& l) {
+                examiner.Feed(l);
+                splits->Note(l);
+            });
+            ReadStageSettings(path, &settings);
+        }
+        settingLines = examiner.Finish();
     }
     settingLines.resize(5, 0);
     ReportInfo(report, "camera offset " + Vec(camera.cameraOffset) + ", angles " +
@@ -315,13 +355,16 @@ void CheckMapFile(CheckReport* report, const char* path) {
     for (; objects < kMaxCheckedBlocks; ++objects) {
         StageObject object{};
         Collider collider{};
+        BlockExaminer examiner(report, objects + 2, false);
         bool ok;
-        BlockSeen seen;
         {
-            LineRecorder recorder;
+            LineWatch watch([&](const SeenLine& l) {
+                examiner.Feed(l);
+                splits->Note(l);
+            });
             ok = ReadStageObjectBlock(path, objects, &object, &collider);
-            seen = ExamineBlock(report, recorder.lines, objects + 2, false);
         }
+        const BlockSeen& seen = examiner.Seen();
         if (!ok) {
             if (seen.opened)
                 ReportError(report, seen.openLine,
@@ -333,14 +376,14 @@ void CheckMapFile(CheckReport* report, const char* path) {
         }
         const std::string tag = object.name;
         ++tags[tag];
-        if (objects == kObjectCapacity)
+        if (objects == kMaxStageObjects)
             ReportError(report, seen.openLine,
                         "stage object " + std::to_string(objects + 1) + ": the game holds " +
-                            std::to_string(kObjectCapacity) +
+                            std::to_string(kMaxStageObjects) +
                             " stage objects; this block and every later one are ignored");
         const bool floor = TagHas(object.name, "FLOOR");
         const bool build = !floor && TagHas(object.name, "BUILD");
-        if (objects < kObjectCapacity)
+        if (objects < kMaxStageObjects)
             ReportInfo(report, "line " + std::to_string(seen.openLine) + ": object " +
                                    std::to_string(objects + 1) + " \"" + tag + "\" at " +
                                    Vec(object.position) + ", " +
@@ -352,10 +395,10 @@ void CheckMapFile(CheckReport* report, const char* path) {
                           "drawn but still blocks the player and the shots");
         ReleaseStageObject(&object, &collider);
     }
-    const int kept = objects < kObjectCapacity ? objects : kObjectCapacity;
+    const int kept = objects < kMaxStageObjects ? objects : kMaxStageObjects;
     std::string summary = std::to_string(kept) + (kept == 1 ? " stage object" : " stage objects");
-    if (objects > kObjectCapacity)
-        summary += " (" + std::to_string(objects - kObjectCapacity) + " more ignored)";
+    if (objects > kMaxStageObjects)
+        summary += " (" + std::to_string(objects - kMaxStageObjects) + " more ignored)";
     if (!tags.empty()) {
         summary += ":";
         for (const auto& [tag, count] : tags) summary += " " + tag + " x" + std::to_string(count);
@@ -376,17 +419,19 @@ int StageCheckMain(int argc, char** argv, std::FILE* out) {
         CheckReport report{out, path, 0, 0};
         const char* slash = std::strrchr(path, '/');
         const char kind = slash ? slash[1] : path[0];
-        std::FILE* f = std::fopen(path, "rb");
-        if (!f) {
-            ReportError(&report, 0, "cannot open the file");
+        std::string why;
+        SplitLines splits;
+        if (!CanOpenStageFile(path, &why)) {
+            ReportError(&report, 0, "cannot open the file (" + why + ")");
         } else {
-            std::fclose(f);
+            // Long lines last: whether a split matters is known once the
+            // readers have been through the file.
             if (kind == 'c' || kind == 'C') {
-                CheckLongLines(&report, path);
-                CheckActorFile(&report, path);
+                CheckActorFile(&report, path, &splits);
+                CheckLongLines(&report, path, splits);
             } else if (kind == 'm' || kind == 'M') {
-                CheckLongLines(&report, path);
-                CheckMapFile(&report, path);
+                CheckMapFile(&report, path, &splits);
+                CheckLongLines(&report, path, splits);
             } else {
                 ReportError(&report, 0,
                             "cannot tell the kind of file: actor files are named c<stage>.pxd, map "

@@ -5,19 +5,21 @@
 
 namespace {
 
-void Record(const StageLineEvent& event, void* context) {
-    auto* recorder = static_cast<LineRecorder*>(context);
-    SeenLine seen;
+void Forward(const StageLineEvent& event, void* context) {
+    auto* watch = static_cast<LineWatch*>(context);
+    // One record, filled again for every line: its strings keep their room,
+    // so a reader going through a long file costs no allocation per line.
+    SeenLine& seen = watch->line;
     seen.use = event.use;
     seen.field = event.field;
     seen.part = event.part;
     seen.number = event.line->number;
     seen.continued = event.line->continued;
     seen.split = event.line->split;
-    seen.raw = event.line->text;
+    seen.raw.assign(event.line->text);
     seen.hasData = event.data != nullptr;
-    if (event.data) seen.data = event.data;
-    recorder->lines.push_back(std::move(seen));
+    seen.data.assign(event.data ? event.data : "");
+    watch->onLine(seen);
 }
 
 std::string WithoutLineEnd(const std::string& text) {
@@ -48,8 +50,30 @@ bool IsInteger(StageField field) {
 
 }  // namespace
 
-LineRecorder::LineRecorder() { SetStageObserver(Record, this); }
-LineRecorder::~LineRecorder() { SetStageObserver(nullptr, nullptr); }
+LineWatch::LineWatch(std::function<void(const SeenLine&)> onLine) : onLine(std::move(onLine)) {
+    SetStageObserver(Forward, this);
+}
+LineWatch::~LineWatch() { SetStageObserver(nullptr, nullptr); }
+
+namespace {
+constexpr unsigned kSeen = 1, kUsed = 2;
+}  // namespace
+
+void SplitLines::Note(const SeenLine& line) {
+    if (!line.continued && !line.split) return;
+    const bool used = line.use != StageLineUse::Skipped && line.use != StageLineUse::Comment;
+    flags_[line.number] |= kSeen | (used ? kUsed : 0);
+}
+
+bool SplitLines::Seen(int number) const {
+    const auto it = flags_.find(number);
+    return it != flags_.end() && (it->second & kSeen);
+}
+
+bool SplitLines::Used(int number) const {
+    const auto it = flags_.find(number);
+    return it != flags_.end() && (it->second & kUsed);
+}
 
 namespace {
 // "file:line: kind: text", or "file: kind: text" for the file as a whole (line 0).
@@ -147,8 +171,9 @@ bool CheckField(CheckReport* report, const SeenLine& line) {
     return report->errors > errorsBefore;
 }
 
-void CheckLongLines(CheckReport* report, const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
+void CheckLongLines(CheckReport* report, const char* path, const SplitLines& splits) {
+    std::vector<uint8_t> bytes;
+    std::FILE* f = OpenStageFile(path, &bytes);
     if (!f) return;
     StageLineCursor cursor;
     BeginStageLines(&cursor, f);
@@ -161,12 +186,15 @@ void CheckLongLines(CheckReport* report, const char* path) {
         length += endsWithNewline ? n - 1 : n;
         if (line.split) continue;
         // A line of exactly 31 characters comes out whole, but its line end
-        // then reads as a blank line of its own.
-        if (length > 30)
-            ReportError(report, line.number,
-                        "line is " + std::to_string(length) +
-                            " characters long; the game reads at most 30 and takes the rest as the "
-                            "next line");
+        // then reads as a blank line of its own. Lines no reader got to
+        // (past the blocks checked) count as used.
+        const std::string said = "line is " + std::to_string(length) +
+                                 " characters long; the game reads at most 30 and takes the rest as the "
+                                 "next line";
+        if (length > 30 && (splits.Used(line.number) || !splits.Seen(line.number)))
+            ReportError(report, line.number, said);
+        else if (length > 30)
+            ReportWarning(report, line.number, said + ", ignored here as the whole line is");
         length = 0;
     }
     std::fclose(f);

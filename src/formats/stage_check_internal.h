@@ -1,6 +1,8 @@
 // Shared between the parts of the stage-file checker.
 #pragma once
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,14 +34,31 @@ void ReportWarning(CheckReport* report, int line, const std::string& text);
 std::string Counted(int count, const char* one, const char* many);
 void ReportInfo(CheckReport* report, const std::string& text);
 
-// Records every line event while a reader runs.
-class LineRecorder {
+// Hands every line event to `onLine` while a reader runs. Nothing is kept:
+// the checker looks at each line as it comes, so a file of any length costs
+// the same memory.
+class LineWatch {
 public:
-    LineRecorder();
-    ~LineRecorder();
-    LineRecorder(const LineRecorder&) = delete;
-    LineRecorder& operator=(const LineRecorder&) = delete;
-    std::vector<SeenLine> lines;
+    explicit LineWatch(std::function<void(const SeenLine&)> onLine);
+    ~LineWatch();
+    LineWatch(const LineWatch&) = delete;
+    LineWatch& operator=(const LineWatch&) = delete;
+    const std::function<void(const SeenLine&)> onLine;
+    SeenLine line;  // the line being handed over
+};
+
+// What the readers did with the pieces of the lines that were split: a long
+// line changes what the game reads unless every reader skipped all its
+// pieces (or took them as comments).
+class SplitLines {
+public:
+    void Note(const SeenLine& line);
+    // Whether some reader saw the line's pieces, and whether any used one.
+    bool Seen(int number) const;
+    bool Used(int number) const;
+
+private:
+    std::map<int, unsigned> flags_;
 };
 
 // Reports what is odd about one data field: blank, not numeric, trailing
@@ -49,5 +68,7 @@ bool CheckField(CheckReport* report, const SeenLine& line);
 std::string Quoted(const std::string& text);
 bool IsBlank(const std::string& text);
 
-// Lines longer than 30 characters anywhere in the file.
-void CheckLongLines(CheckReport* report, const char* path);
+// Lines longer than 30 characters anywhere in the file: an error where the
+// split changes what the game reads, a warning where the whole line is
+// ignored anyway (a long comment outside any block).
+void CheckLongLines(CheckReport* report, const char* path, const SplitLines& splits);

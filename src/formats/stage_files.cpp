@@ -3,6 +3,9 @@
 #include "formats/stage_files.h"
 
 #include <cstring>
+#include <vector>
+
+#include "core/regular_file.h"
 
 #include "formats/stage_observer.h"
 
@@ -264,9 +267,13 @@ int CollectLeadingLines(std::FILE* f, int afterBraces, const StageField* fields,
 }
 
 // Every read opens the file anew, reads from its first byte and closes it.
+// The file is taken whole (a regular file of at most kStageFileMaxBytes) and
+// read from memory: a FIFO or a device never reaches the readers, and a file
+// growing meanwhile cannot make them read on.
 template <typename Read>
 bool WithStageFile(const char* path, Read read) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::vector<uint8_t> bytes;
+    std::FILE* f = OpenStageFile(path, &bytes);
     if (!f) return false;
     const bool ok = read(f);
     std::fclose(f);
@@ -360,6 +367,23 @@ bool ReadCameraSetup(const char* path, CameraSetup* out) {
 
 bool ReadStageSettings(const char* path, StageSettings* out) {
     return WithStageFile(path, [&](std::FILE* f) { return ReadStageSettingsFrom(f, out); });
+}
+
+std::FILE* OpenStageFile(const char* path, std::vector<uint8_t>* bytes) {
+    if (!ReadRegularFile(path, kStageFileMaxBytes, bytes, nullptr)) return nullptr;
+    static uint8_t empty[1];
+    return bytes->empty() ? fmemopen(empty, 0, "r") : fmemopen(bytes->data(), bytes->size(), "r");
+}
+
+bool CanOpenStageFile(const char* path, std::string* why) {
+    FileProblem problem;
+    std::FILE* f = OpenRegularStream(path, kStageFileMaxBytes, &problem);
+    if (f) {
+        std::fclose(f);
+        return true;
+    }
+    if (why) *why = FileProblemText(problem);
+    return false;
 }
 
 void SetStageObject(StageObject* object, const char* name, float emissive, Vec3 rotation,

@@ -6,8 +6,11 @@
 // lines inside a block are data (numbers read as 0); numbers are decimal and
 // read up to the first character that does not fit.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "core/actor.h"
 #include "core/collision.h"
@@ -26,6 +29,17 @@ struct StageSettings {
     Vec3 lightDirection;
     float lightColour[4];
 };
+
+// Stage files are read whole; a larger file is refused as one that cannot be
+// opened. The largest stage the game holds (63 enemies and 128 objects with
+// 64 box parts each, every line 30 characters) is about 600 KB.
+constexpr size_t kStageFileMaxBytes = size_t(1) << 20;
+// Whether the readers will open `path`: a regular file of at most
+// kStageFileMaxBytes that can be read. *why (when given) says why not.
+bool CanOpenStageFile(const char* path, std::string* why);
+// The file read whole as a stream over *bytes (which must outlive it), as
+// every reader takes it; null when it cannot be opened.
+std::FILE* OpenStageFile(const char* path, std::vector<uint8_t>* bytes);
 
 // Box parts one collider keeps; a file asking for more has its extra part
 // lines read (so the lines after them stay in place) but not stored.

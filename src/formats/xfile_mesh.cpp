@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace xfile {
 
@@ -30,58 +31,130 @@ Matrix NormalMatrix(const Matrix& m) {
 
 bool SameVector(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
+// Bits of a normal component for hashing: +0 and -0 compare equal, so they
+// hash alike.
+uint32_t ComponentBits(float f) {
+    if (f == 0.0f) return 0;
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+bool HasNaN(Vec3 v) { return v.x != v.x || v.y != v.y || v.z != v.z; }
+
+uint64_t HashOf(uint32_t vertex, Vec3 n) {
+    uint64_t h = vertex * 0x9E3779B97F4A7C15ull;
+    for (uint32_t c : {ComponentBits(n.x), ComponentBits(n.y), ComponentBits(n.z)}) {
+        h ^= c;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    return h;
+}
+
+// The copies made so far, found by (file vertex, normal): an open-addressing
+// table of copy numbers, so that each corner costs the same however many
+// normals its vertex already has.
+class CopyIndex {
+public:
+    CopyIndex(const RawMesh& mesh, const std::vector<int64_t>& normalOf, const std::vector<uint32_t>& original)
+        : mesh_(mesh), normalOf_(normalOf), original_(original), slots_(1024, kEmpty) {}
+
+    // The copy of `vertex` whose normal equals `normal`, or UINT32_MAX.
+    uint32_t Find(uint32_t vertex, Vec3 normal) const {
+        for (size_t at = HashOf(vertex, normal) & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+            const uint32_t copy = slots_[at];
+            if (copy == kEmpty) return UINT32_MAX;
+            if (original_[copy] == vertex && SameVector(NormalOf(copy), normal)) return copy;
+        }
+    }
+
+    // Only the first copy with a normal is entered; a NaN normal equals
+    // nothing, so it is never looked for and never entered.
+    void Add(uint32_t copy) {
+        if (HasNaN(NormalOf(copy))) return;
+        if (2 * (used_ + 1) > slots_.size()) Grow();
+        Place(copy);
+        ++used_;
+    }
+
+private:
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+
+    Vec3 NormalOf(uint32_t copy) const { return mesh_.normals[size_t(normalOf_[copy])]; }
+
+    void Place(uint32_t copy) {
+        size_t at = HashOf(original_[copy], NormalOf(copy)) & (slots_.size() - 1);
+        while (slots_[at] != kEmpty) at = (at + 1) & (slots_.size() - 1);
+        slots_[at] = copy;
+    }
+
+    void Grow() {
+        std::vector<uint32_t> old(slots_.size() * 2, kEmpty);
+        old.swap(slots_);
+        for (uint32_t copy : old)
+            if (copy != kEmpty) Place(copy);
+    }
+
+    const RawMesh& mesh_;
+    const std::vector<int64_t>& normalOf_;
+    const std::vector<uint32_t>& original_;
+    std::vector<uint32_t> slots_;
+    size_t used_ = 0;
+};
+
 // Where a vertex is used with different normals, it is split: the first
 // normal seen stays with the vertex, every new one gets a copy appended after
 // all the file's vertices, in the order the corners are met. Corners are
-// redirected to the copy whose normal is equal. Returns, per corner, the
+// redirected to the first copy whose normal is equal. Fills, per corner, the
 // vertex to use; *normalOf gets each vertex's normal index (-1: unused).
-std::vector<uint32_t> SplitByNormal(const RawMesh& mesh, std::vector<int64_t>* normalOf,
-                                    std::vector<uint32_t>* original) {
+// False when the copies would take the vertex count past `maxVertices`.
+bool SplitByNormal(const RawMesh& mesh, size_t maxVertices, std::vector<uint32_t>* cornerVertex,
+                   std::vector<int64_t>* normalOf, std::vector<uint32_t>* original) {
     size_t nv = mesh.positions.size();
-    std::vector<uint32_t> cornerVertex(mesh.corners);
+    cornerVertex->assign(mesh.corners.begin(), mesh.corners.end());
     normalOf->assign(nv, -1);
     original->resize(nv);
     for (size_t v = 0; v < nv; ++v) (*original)[v] = uint32_t(v);
-    if (!mesh.hasNormals) return cornerVertex;
-    std::vector<uint32_t> nextCopy(nv, UINT32_MAX);
+    if (!mesh.hasNormals) return true;
+    CopyIndex copies(mesh, *normalOf, *original);
     for (size_t c = 0; c < mesh.corners.size(); ++c) {
         uint32_t v = mesh.corners[c];
         uint32_t n = mesh.cornerNormals[c];
         if ((*normalOf)[v] < 0) {
             (*normalOf)[v] = n;
+            copies.Add(v);
             continue;
         }
-        for (uint32_t at = v;;) {
-            if (SameVector(mesh.normals[size_t((*normalOf)[at])], mesh.normals[n])) {
-                cornerVertex[c] = at;
-                break;
-            }
-            if (nextCopy[at] == UINT32_MAX) {
-                uint32_t copy = uint32_t(normalOf->size());
-                normalOf->push_back(n);
-                original->push_back(v);
-                nextCopy.push_back(UINT32_MAX);
-                nextCopy[at] = copy;
-                cornerVertex[c] = copy;
-                break;
-            }
-            at = nextCopy[at];
+        const Vec3 normal = mesh.normals[n];
+        const uint32_t found = HasNaN(normal) ? UINT32_MAX : copies.Find(v, normal);
+        if (found != UINT32_MAX) {
+            (*cornerVertex)[c] = found;
+            continue;
         }
+        if (normalOf->size() >= maxVertices) return false;
+        uint32_t copy = uint32_t(normalOf->size());
+        normalOf->push_back(n);
+        original->push_back(v);
+        copies.Add(copy);
+        (*cornerVertex)[c] = copy;
     }
-    return cornerVertex;
+    return true;
 }
 
 }  // namespace
 
 bool AppendMesh(const RawMesh& mesh, const Matrix& transform, XMeshData* out, std::string* error) {
-    std::vector<int64_t> normalOf;
-    std::vector<uint32_t> original;
-    std::vector<uint32_t> cornerVertex = SplitByNormal(mesh, &normalOf, &original);
-
+    // The limits are checked before the work: the faces and the file's own
+    // vertices now, the copies of split vertices as they are made.
     size_t faces = 0;
     for (uint32_t f = 0; f < mesh.FaceCount(); ++f) faces += mesh.faceStart[f + 1] - mesh.faceStart[f] - 2;
-    if (out->vertices.size() + original.size() > kXMeshMaxVertices ||
-        out->attributes.size() + faces > kXMeshMaxFaces) {
+    const size_t room = kXMeshMaxVertices - std::min(out->vertices.size(), kXMeshMaxVertices);
+    std::vector<int64_t> normalOf;
+    std::vector<uint32_t> original;
+    std::vector<uint32_t> cornerVertex;
+    if (mesh.positions.size() > room || out->attributes.size() + faces > kXMeshMaxFaces ||
+        !SplitByNormal(mesh, room, &cornerVertex, &normalOf, &original)) {
         *error = "mesh too large";
         return false;
     }

@@ -3,6 +3,7 @@
 #include "game/actor_hits.h"
 
 #include "core/collision.h"
+#include "game/stage.h"
 
 Actor* FindActorHit(Actor* self, Actor* list, int count) {
     if (self == nullptr || list == nullptr || self->collider == nullptr) return nullptr;
@@ -41,4 +42,14 @@ Vec3 BoundsNormal(const Actor* actor, Vec3 upper, Vec3 lower) {
     if (p.z < low.z) return {0.0f, 0.0f, -1.0f};
     if (p.z > upper.z) return {0.0f, 0.0f, 1.0f};
     return {0.0f, 0.0f, 0.0f};
+}
+
+bool TouchesEnemyOrObject(Actor* actor) {
+    return FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
+           AnyObjectHit(actor, StageObjects, StageObjectCount);
+}
+
+bool SpotBlocked(Actor* actor) {
+    return TouchesEnemyOrObject(actor) ||
+           Length(BoundsNormal(actor, Settings.boundsMax, Settings.boundsMin)) > 0.0f;
 }

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "core/enemy_kinds.h"
 #include "game/actor_hits.h"
+#include "game/actor_state.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
 #include "platform/render.h"
@@ -17,17 +19,15 @@ double ToDegrees(double radians) { return radians / static_cast<double>(kDegToRa
 // would give NaN there.
 double Clamped(double v) { return v < -1.0 ? -1.0 : (v > 1.0 ? 1.0 : v); }
 
-float WrapOnce(float a) {
-    if (a < 0.0f) return a + 360.0f;
-    if (a > 360.0f) return a - 360.0f;
-    return a;
-}
-
-float& AxisOf(Vec3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
-
-bool OutOfBounds(const Actor* actor) {
-    return Length(BoundsNormal(actor, Settings.boundsMax, Settings.boundsMin)) > 0.0f;
-}
+// The behaviour of each row of the kinds table.
+using Behaviour = void (*)(Actor*);
+constexpr Behaviour StaysPut = nullptr;
+#define ENEMY_KIND(tag, behaviour, ...) behaviour,
+constexpr Behaviour kBehaviours[] = {
+#include "core/enemy_kinds.def"
+};
+#undef ENEMY_KIND
+static_assert(sizeof kBehaviours / sizeof kBehaviours[0] == kEnemyKindCount, "one behaviour per kind");
 
 }  // namespace
 
@@ -40,16 +40,9 @@ void UpdateEnemies(Actor* actors, int count) {
     for (int i = 0; i < count; ++i) {
         Actor* a = &actors[i];
         if (a->hitPoints <= 0) continue;
-        if (TagHas(a->name, "ENEMY2")) {
-            UpdateGunship(a);
-        } else if (TagHas(a->name, "ENEMY3")) {
-            UpdateCharger(a);
-        } else if (TagHas(a->name, "ENEMY4")) {
-            UpdateTank(a);
-        } else if (TagHas(a->name, "ENEMY5")) {
-            UpdateChaser(a);
-        }
-        // "ENEMY1" and unknown tags are stationary targets.
+        // Kinds without a behaviour ("ENEMY1") and unknown tags are stationary targets.
+        const EnemyKind* kind = MovingKindOf(a->name);
+        if (kind != nullptr) kBehaviours[kind - kEnemyKinds](a);
     }
 }
 
@@ -73,7 +66,7 @@ int TurnToward(Actor* actor, Vec3 target, float step, float limit) {
             desired = static_cast<float>(ToDegrees(std::acos(Clamped(d.z))));
             if (target.x - from.x < 0.0f) desired = -desired;
         }
-        desired = WrapOnce(desired);
+        desired = WrapAngle(desired);
 
         const float diff = rot.y - desired;
         const float sign = (diff < -180.0f || diff > 180.0f) ? -1.0f : 1.0f;
@@ -88,7 +81,7 @@ int TurnToward(Actor* actor, Vec3 target, float step, float limit) {
         }
     }
     if (hasDirection) {
-        rot.x = WrapOnce(static_cast<float>(ToDegrees(std::asin(Clamped(-d.y)))));
+        rot.x = WrapAngle(static_cast<float>(ToDegrees(std::asin(Clamped(-d.y)))));
     }
     WrapAngles(&rot);
     return 1;
@@ -100,13 +93,10 @@ Actor* MoveActor(Actor* actor, Vec3 delta) {
         AxisOf(actor->position, axis) += step;
         // Touching the player ends the move at once: the caller rams.
         if (FindActorHit(actor, &Player, 1) != nullptr) return &Player;
-        const bool blocked = FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-                             AnyObjectHit(actor, StageObjects, StageObjectCount) ||
-                             OutOfBounds(actor);
-        if (blocked) {
+        if (SpotBlocked(actor)) {
             // A little more than was added, so the actor ends clear of what it touched.
             AxisOf(actor->position, axis) -= step * 1.001f;
-            if (actor->state != nullptr) actor->state->s[9] = -1.0f;
+            if (actor->state != nullptr) MoveWasBlocked(actor->state) = -1.0f;
         }
     }
     return nullptr;
@@ -202,8 +192,8 @@ Actor* NearestTarget(const Actor& shot, Actor* actors, int count, int needInView
 void RamPlayer(const Actor& rammer) {
     DamageActor(&Player, 10);
     if (Player.state == nullptr) return;
-    Player.state->s[0] = 4.0f;
-    Player.state->s[1] = rammer.rotation.x;
-    Player.state->s[2] = rammer.rotation.y;
-    Player.state->s[3] = rammer.rotation.z;
+    KnockbackSpeed(Player.state) = 4.0f;
+    KnockbackPitch(Player.state) = rammer.rotation.x;
+    KnockbackYaw(Player.state) = rammer.rotation.y;
+    KnockbackRoll(Player.state) = rammer.rotation.z;
 }

@@ -19,11 +19,11 @@ extern void (*DamageWatch)(const Actor* actor, int amount);
 bool TargetInView(Vec3 point, const Actor& observer);
 Actor* NearestTarget(const Actor& shot, Actor* actors, int count, int needInView);
 
-// The four behaviours (one frame each).
-void UpdateGunship(Actor* actor);  // "ENEMY2"
-void UpdateCharger(Actor* actor);  // "ENEMY3"
-void UpdateTank(Actor* actor);     // "ENEMY4"
-void UpdateChaser(Actor* actor);   // "ENEMY5"
+// The behaviours the kinds table (core/enemy_kinds.def) names, one frame each.
+void UpdateGunship(Actor* actor);
+void UpdateCharger(Actor* actor);
+void UpdateTank(Actor* actor);
+void UpdateChaser(Actor* actor);
 
 // An enemy's move touched the player: 10 damage and a knock-back along the
 // rammer's heading.

@@ -76,16 +76,16 @@ void PlayEndChecks() {
         --StageTime;
     } else {
         SceneId = SceneStageEnd;
-        EndReason = 2;
+        EndReason = EndTimeOut;
     }
     if (Player.hitPoints <= 0) {
         SceneId = SceneStageEnd;
-        EndReason = 1;
+        EndReason = EndGameOver;
     }
     // Checked last so that a clear wins over game over and time out.
     if (!AnyEnemyAlive(Enemies, EnemyCount)) {
         SceneId = SceneStageEnd;
-        EndReason = 0;
+        EndReason = EndStageClear;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/manifest.h"
 #include "core/scene_id.h"
 #include "game/actor_hits.h"
+#include "game/actor_state.h"
 #include "game/shots.h"
 #include "game/stage.h"
 #include "graphics/transform.h"
@@ -16,14 +17,6 @@ namespace {
 
 // Camera angles chasing the craft; roll stays 0.
 Vec3 g_follow{0.0f, 0.0f, 0.0f};
-
-float& AxisOf(Vec3& v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }
-
-bool Blocked(Actor* actor) {
-    return FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-           AnyObjectHit(actor, StageObjects, StageObjectCount) ||
-           Length(BoundsNormal(actor, Settings.boundsMax, Settings.boundsMin)) > 0.0f;
-}
 
 void Fire(Actor* actor) {
     if (FireCooldown > 0) {
@@ -60,7 +53,7 @@ void UpdatePlayer(Actor* actor, int* scene) {
     int dy = 0;
     MousePoll(&dx, &dy);
 
-    if (actor->state != nullptr && actor->state->s[0] > 0.0f) {
+    if (actor->state != nullptr && KnockbackSpeed(actor->state) > 0.0f) {
         KnockbackStep(actor);
         return;
     }
@@ -104,25 +97,20 @@ void MovePlayer(Actor* actor, Vec3 v) {
     for (int axis = 0; axis < 3; ++axis) {
         const float step = AxisOf(v, axis);
         AxisOf(actor->position, axis) += step;
-        if (Blocked(actor)) AxisOf(actor->position, axis) -= step * 1.001f;
+        if (SpotBlocked(actor)) AxisOf(actor->position, axis) -= step * 1.001f;
     }
 }
 
-int PlayerBlocked(Actor* actor) {
-    return (FindActorHit(actor, Enemies, EnemyCount) != nullptr ||
-            AnyObjectHit(actor, StageObjects, StageObjectCount))
-               ? 1
-               : 0;
-}
+int PlayerBlocked(Actor* actor) { return TouchesEnemyOrObject(actor) ? 1 : 0; }
 
 void KnockbackStep(Actor* actor) {
     if (actor->state == nullptr) return;
-    float* s = actor->state->s;
+    float& speed = KnockbackSpeed(actor->state);
     const Vec3 dir =
-        TransformCoord(Vec3{0.0f, 0.0f, 1.0f}, MatRotationY(s[2] * kDegToRad));
-    s[0] *= 0.9f;
-    if (s[0] <= 0.2f) s[0] = 0.0f;
-    MovePlayer(actor, dir * s[0]);
+        TransformCoord(Vec3{0.0f, 0.0f, 1.0f}, MatRotationY(KnockbackYaw(actor->state) * kDegToRad));
+    speed *= 0.9f;
+    if (speed <= 0.2f) speed = 0.0f;
+    MovePlayer(actor, dir * speed);
 }
 
 Vec3 FollowAngles(const Vec3* target) {

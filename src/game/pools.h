@@ -1,9 +1,7 @@
 // The shot and effect pools.
 #pragma once
 #include "core/actor.h"
-
-constexpr int kShotSlots = 128;
-constexpr int kEffectSlots = 32;
+#include "core/tables.h"
 
 struct Effect {
     char tag[kTagBytes];

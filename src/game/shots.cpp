@@ -16,36 +16,53 @@
 #include "platform/render.h"
 
 Collider ShotKindCollider[kShotKinds];
-Texture* EffectTextures[3];
+Texture* EffectTextures[kEffectTextureCount];
 
 namespace {
 
+enum class Homing {
+    None,
+    NearestEnemyInView,  // the nearest live enemy the shot's narrow forward view sees
+    Player,
+};
+
 struct ShotKindInfo {
     const char* tag;
-    float radius;
-    Vec3 halfExtent;
-    float lead;  // ENEMY4: the tank's lead; the aircraft's shells (ttl 220) use 1.2
+    float radius;     // of the kind's collider sphere
+    Vec3 halfExtent;  // of its box
+    float lead;       // spawned 2 x speed x lead ahead of the firer (see SpawnShot)
     int damage;
-    bool friendly;
+    bool friendly;  // damages enemies (the player's shots) or the player
+    bool pierces;   // neither stops nor ages while it touches something
+    Homing homing;
+    float turnStep, turnLimit;  // TurnToward's step and limit while homing
+    int mesh;                   // ShotMeshes slot
     int colourOp;
     float emissive;
 };
 
-const ShotKindInfo kKinds[kShotKinds] = {
-    {"NORMAL", 2.0f, {0.2f, 0.2f, 1.4f}, 1.0f, 1, true, RD_TOP_SELECTARG1, 0.0f},
-    {"STAR", 3.0f, {0.8f, 0.6f, 0.25f}, 1.2f, 1, true, RD_TOP_SELECTARG2, 0.5f},
-    {"ENEMY2", 3.0f, {0.4f, 0.2f, 0.6f}, 1.0f, 2, false, RD_TOP_SELECTARG2, 0.5f},
-    {"ENEMY3", 8.0f, {0.2f, 0.2f, 7.0f}, 5.0f, 4, false, RD_TOP_SELECTARG1, 1.0f},
-    {"ENEMY4", 4.0f, {0.3f, 0.3f, 1.0f}, 1.7f, 3, false, RD_TOP_SELECTARG2, 0.5f},
-    {"TORP", 4.0f, {0.4f, 0.4f, 2.2f}, 1.0f, 2, false, RD_TOP_MODULATE, 0.65f},
+// Chosen by substring test on the shot's tag, in this order.
+const ShotKindInfo kKinds[] = {
+    {"NORMAL", 2.0f, {0.2f, 0.2f, 1.4f}, 1.0f, 1, true, false, Homing::None, 0.0f, 0.0f, 0, RD_TOP_SELECTARG1, 0.0f},
+    {"STAR", 3.0f, {0.8f, 0.6f, 0.25f}, 1.2f, 1, true, false, Homing::NearestEnemyInView, 0.04f, 60.0f, 1,
+     RD_TOP_SELECTARG2, 0.5f},
+    {"ENEMY2", 3.0f, {0.4f, 0.2f, 0.6f}, 1.0f, 2, false, false, Homing::None, 0.0f, 0.0f, 2, RD_TOP_SELECTARG2, 0.5f},
+    // The charger's beam.
+    {"ENEMY3", 8.0f, {0.2f, 0.2f, 7.0f}, 5.0f, 4, false, true, Homing::None, 0.0f, 0.0f, 3, RD_TOP_SELECTARG1, 1.0f},
+    // The tank's shells, and the aircraft's (see SpawnShot).
+    {"ENEMY4", 4.0f, {0.3f, 0.3f, 1.0f}, 1.7f, 3, false, false, Homing::None, 0.0f, 0.0f, 4, RD_TOP_SELECTARG2, 0.5f},
+    {"TORP", 4.0f, {0.4f, 0.4f, 2.2f}, 1.0f, 2, false, false, Homing::Player, 0.2f, 360.0f, 5, RD_TOP_MODULATE,
+     0.65f},
 };
+static_assert(sizeof kKinds / sizeof kKinds[0] == kShotKinds, "one row per shot kind");
 
-const char* const kEffectTextureFiles[3] = {"dreg_1.png", "burn.png", "cannon_dreg.png"};
+const char* const kEffectTextureFiles[kEffectTextureCount] = {"dreg_1.png", "burn.png",
+                                                              "cannon_dreg.png"};
 
 // Returns true when the shot is used up by what it hit.
-bool Impact(Actor* shot) {
+bool Impact(Actor* shot, const ShotKindInfo& info) {
     // The charger's beam pierces: it neither stops nor ages while it touches something.
-    if (TagHas(shot->name, "ENEMY3")) return false;
+    if (info.pierces) return false;
     SpawnEffect(shot->name, shot->position, shot->rotation, 32);
     shot->hitPoints = 0;
     return true;
@@ -61,11 +78,11 @@ void StepShot(Actor* shot) {
     Collider* collider = &ShotKindCollider[kind];
     collider->owner = shot;
 
-    if (kind == ShotStar) {
+    if (info.homing == Homing::NearestEnemyInView) {
         Actor* target = NearestTarget(*shot, Enemies, EnemyCount, 1);
-        if (target != nullptr) TurnToward(shot, target->position, 0.04f, 60.0f);
-    } else if (kind == ShotTorp) {
-        TurnToward(shot, Player.position, 0.2f, 360.0f);
+        if (target != nullptr) TurnToward(shot, target->position, info.turnStep, info.turnLimit);
+    } else if (info.homing == Homing::Player) {
+        TurnToward(shot, Player.position, info.turnStep, info.turnLimit);
     }
 
     shot->position = shot->position + HeadingOf(shot->rotation) * shot->scale.x;
@@ -75,13 +92,13 @@ void StepShot(Actor* shot) {
     Actor* hitPlayer = FindActorHit(shot, &Player, 1);
     if (hitEnemy == nullptr && hitPlayer == nullptr) {
         if (AnyObjectHit(shot, StageObjects, StageObjectCount)) {
-            Impact(shot);
+            Impact(shot, info);
             return;
         }
         // Only the floor and the ceiling stop a shot; the side walls do not.
         const Vec3 n = BoundsNormal(shot, Settings.boundsMax, Settings.boundsMin);
         if (n.y != 0.0f) {
-            Impact(shot);
+            Impact(shot, info);
             return;
         }
         --shot->hitPoints;
@@ -92,7 +109,7 @@ void StepShot(Actor* shot) {
     } else if (hitPlayer != nullptr) {
         DamageActor(&Player, info.damage);
     }
-    Impact(shot);
+    Impact(shot, info);
 }
 
 }  // namespace
@@ -121,7 +138,7 @@ void BuildShotColliders() {
 void LoadShotAssets() {
     ClearPools();
     SeedRandomFromClock();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kEffectTextureCount; ++i) {
         LoadTextureFromArchive(DataFile(kImageArchive).c_str(), kEffectTextureFiles[i], &EffectTextures[i]);
     }
     BuildShotColliders();
@@ -147,7 +164,8 @@ int SpawnShot(Vec3 position, Vec3 rotation, const char* tag, float speed, int tt
     shot->collider = &ShotKindCollider[kind];
     shot->state = nullptr;
     float lead = kKinds[kind].lead;
-    if (kind == ShotEnemy4 && ttl == 220) lead = 1.2f;
+    // The aircraft's shells share the tank's tag; their time-to-live of 220 gives them a lead of their own.
+    if (TagHas(kKinds[kind].tag, "ENEMY4") && ttl == 220) lead = 1.2f;
     ShotKindCollider[kind].active = 1;
 
     // Start ahead of the firer, clear of its own collider.
@@ -168,9 +186,9 @@ void DrawShots(const Matrix& view, const Matrix& projection) {
         if (kind < 0) continue;
         SetDefaultRenderStates();
         const Matrix world = MakeWorldMatrix(shot.rotation, shot.position, Vec3{1, 1, 1});
-        ApplyTransforms(world, view, projection);
+        ApplyTransforms(TransformSet{world, view, projection});
         RdSetColorOp(kKinds[kind].colourOp);
-        DrawMesh(&ShotMeshes[kind], RD_CULL_CCW, kKinds[kind].emissive);
+        DrawMesh(&ShotMeshes[kKinds[kind].mesh], RD_CULL_CCW, kKinds[kind].emissive);
     }
     SetDefaultRenderStates();
 }

@@ -5,15 +5,16 @@
 
 struct Texture;
 
-enum ShotKind { ShotNormal = 0, ShotStar, ShotEnemy2, ShotEnemy3, ShotEnemy4, ShotTorp };
+// The rows of the shot kinds table (game/shots.cpp).
 constexpr int kShotKinds = 6;
 
 // One collider per kind, shared by every shot of that kind.
 extern Collider ShotKindCollider[kShotKinds];
-// The three effect textures: "dreg_1.png", "burn.png", "cannon_dreg.png".
-extern Texture* EffectTextures[3];
+// The effect textures: "dreg_1.png", "burn.png", "cannon_dreg.png".
+constexpr int kEffectTextureCount = 3;
+extern Texture* EffectTextures[kEffectTextureCount];
 
-// Kind of a tag, tested in the order NORMAL, STAR, ENEMY2, ENEMY3, ENEMY4, TORP; -1 for none.
+// Row of the first kind whose tag the name holds, rows in table order; -1 for none.
 int ShotKindOf(const char* tag);
 void ClearPools();
 void BuildShotColliders();

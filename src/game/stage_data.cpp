@@ -10,7 +10,7 @@ StageSettings Settings;
 CameraSetup Camera;
 MeshAsset EnemyMeshes[kStageMeshSlots];
 MeshAsset MapMeshes[kStageMeshSlots];
-MeshAsset ShotMeshes[12];
+MeshAsset ShotMeshes[kShotMeshSlots];
 
 int StageNumber;
 int StageTime;

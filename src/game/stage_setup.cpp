@@ -1,7 +1,9 @@
 #include "game/stage_setup.h"
 
 #include <cstdio>
+#include <string>
 
+#include "core/enemy_kinds.h"
 #include "core/manifest.h"
 #include "core/scene_id.h"
 #include "formats/data_dir.h"
@@ -15,22 +17,21 @@
 
 namespace {
 
-const int kTimeLimits[3] = {5400, 6600, 7200};
+const int kTimeLimits[kStageCount] = {5400, 6600, 7200};
 
-const char* const kEnemyMeshFiles[7] = {"zorbat.x", "mouse.x", "bship.x", "sito.x",
-                                        "tank.x",   "cannon.x", "air.x"};
-
-bool FileExists(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
+// A stage file the readers will not take (missing, not a regular file, too
+// large) is said once on stderr, with why.
+bool StageFileOpens(const char* path) {
+    std::string why;
+    if (CanOpenStageFile(path, &why)) return true;
+    std::fprintf(stderr, "zorbat: %s: cannot be opened (%s)\n", path, why.c_str());
+    return false;
 }
 
 }  // namespace
 
 int StageTimeLimit(int stageNumber) {
-    if (stageNumber < 1 || stageNumber > 3) return kTimeLimits[0];
+    if (stageNumber < 1 || stageNumber > kStageCount) return kTimeLimits[0];
     return kTimeLimits[stageNumber - 1];
 }
 
@@ -44,7 +45,7 @@ void ReleaseStageTables() {
 
 bool SetUpStageActors(const char* actorPath, const char* mapPath) {
     // Without its two files a stage cannot be played: say which one is missing.
-    const char* missing = !FileExists(actorPath) ? actorPath : (!FileExists(mapPath) ? mapPath : nullptr);
+    const char* missing = !StageFileOpens(actorPath) ? actorPath : (!StageFileOpens(mapPath) ? mapPath : nullptr);
     if (missing != nullptr) {
         ShowFatal(MsgStageFile, missing);
         return false;
@@ -75,15 +76,19 @@ void LoadStage() {
     BeginStageRun();
 
     // The previous stage's meshes are normally released on the way out; make sure.
-    ReleaseMeshes(EnemyMeshes, 7);
-    ReleaseMeshes(MapMeshes, 2);
+    ReleaseMeshes(EnemyMeshes, kEnemyMeshCount);
+    ReleaseMeshes(MapMeshes, kMapMeshCount);
     const std::string meshArchive = DataFile(kMeshArchive);
     const std::string meshTextures = DataFile(kMeshTextureDir);
     const std::string mapTextures = DataFile(kMapTextureDir);
-    for (int i = 0; i < 7; ++i) {
-        LoadMeshFromArchive(meshArchive.c_str(), kEnemyMeshFiles[i], meshTextures.c_str(), &EnemyMeshes[i]);
+    for (const EnemyKind& kind : kEnemyKinds) {
+        LoadMeshFromArchive(meshArchive.c_str(), kind.mesh, meshTextures.c_str(), &EnemyMeshes[kind.meshSlot]);
+        if (kind.partMesh != nullptr) {
+            LoadMeshFromArchive(meshArchive.c_str(), kind.partMesh, meshTextures.c_str(),
+                                &EnemyMeshes[kind.partSlot]);
+        }
     }
-    const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
+    const int stage = (StageNumber >= 1 && StageNumber <= kStageCount) ? StageNumber : 1;
     const std::string n = std::to_string(stage);
     LoadMeshFromFile(DataFile("xfiles/maps/floor_" + n + ".x").c_str(), mapTextures.c_str(), &MapMeshes[0]);
     LoadMeshFromFile(DataFile("xfiles/maps/buildings.x").c_str(), mapTextures.c_str(), &MapMeshes[1]);

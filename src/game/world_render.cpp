@@ -1,5 +1,6 @@
 #include "game/world_render.h"
 
+#include "core/enemy_kinds.h"
 #include "game/actor_render.h"
 #include "game/effects.h"
 #include "game/hud.h"
@@ -22,7 +23,7 @@ void DrawWorld(CameraPose follow, CameraPose shadow) {
     DrawStageObjects(&Floor, 1, ViewMatrix, ProjectionMatrix);
     DrawActors(&Player, 1, ViewMatrix, ProjectionMatrix);
     DrawActors(Enemies, EnemyCount, ViewMatrix, ProjectionMatrix);
-    DrawPlayerShadow(Player, &EnemyMeshes[0], shadow, follow);
+    DrawPlayerShadow(Player, &EnemyMeshes[kPlayerCraft.meshSlot], shadow, follow);
     DrawShots(ViewMatrix, ProjectionMatrix);
     DrawEffects(ViewMatrix, ProjectionMatrix);
     DrawTimeHud(StageTime);
@@ -33,7 +34,8 @@ void DrawStageObjects(StageObject* objects, int count, const Matrix& view, const
     for (int i = 0; i < count; ++i) {
         const StageObject& o = objects[i];
         SetDefaultRenderStates();
-        ApplyTransforms(MakeWorldMatrix(o.rotation, o.position, o.scale), view, projection);
+        ApplyTransforms(
+            TransformSet{MakeWorldMatrix(o.rotation, o.position, o.scale), view, projection});
         MeshAsset* mesh = nullptr;
         if (TagHas(o.name, "FLOOR")) {
             RdSetLighting(false);  // the floor carries its own light in its texture
@@ -66,15 +68,15 @@ void DrawPlayerShadow(const Actor& player, MeshAsset* mesh, const CameraPose& sh
     RdSetLighting(false);
     const Vec3 angles = FollowAngles(nullptr);
     const Matrix lightView = MakeViewMatrix(shadow.eye, shadow.target);
-    ApplyTransforms(MakeWorldMatrix(angles, player.position, player.scale), lightView,
-                    ProjectionMatrix);
+    ApplyTransforms(TransformSet{MakeWorldMatrix(angles, player.position, player.scale), lightView,
+                                 ProjectionMatrix});
     DrawMeshFlat(mesh, RD_CULL_CCW);
     RedirectRendering(nullptr, 0, 0, 0, 0, 0);
 
     // The silhouette image laid on the ground where the shadow falls,
     // darkening what is below it by 30 %.
     const Matrix w = ShadowProjectionMatrix(lightView, ProjectionMatrix, shadow.eye);
-    ApplyTransforms(w, MakeViewMatrix(follow.eye, follow.target), ProjectionMatrix);
+    ApplyTransforms(TransformSet{w, MakeViewMatrix(follow.eye, follow.target), ProjectionMatrix});
     RdSetBlend(RD_BLEND_ZERO, RD_BLEND_INVSRCCOLOR);
     RdSetCullMode(RD_CULL_CCW);
     SetTextureFiltering(1);

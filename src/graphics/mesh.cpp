@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "core/regular_file.h"
 #include "formats/archive.h"
 #include "formats/xfile.h"
 #include "graphics/archive_texture.h"
@@ -97,21 +99,14 @@ int LoadMeshFromArchive(const char* archivePath, const char* name, const char* t
 
 int LoadMeshFromFile(const char* path, const char* textureDir, MeshAsset* asset) {
     ReleaseAsset(asset);
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        std::fprintf(stderr, "Zorbat U.F.O.: cannot open mesh file \"%s\"\n", path);
+    std::vector<uint8_t> bytes;
+    FileProblem problem;
+    if (!ReadRegularFile(path, kXFileMaxBytes, &bytes, &problem)) {
+        std::fprintf(stderr, "Zorbat U.F.O.: cannot open mesh file \"%s\": %s\n", path,
+                     FileProblemText(problem).c_str());
         return MeshDataFailed();
     }
-    std::string bytes;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && bytes.size() <= kXFileMaxBytes)
-        bytes.append(buf, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return MeshDataFailed();
-    return BuildMeshAsset(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), textureDir,
-                          asset);
+    return BuildMeshAsset(bytes.data(), bytes.size(), textureDir, asset);
 }
 
 int DrawMesh(MeshAsset* asset, int cullMode, float emissiveFactor) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/manifest.h"
+#include "core/regular_file.h"
 #include "platform/image.h"
 #include "platform/messages.h"
 #include "platform/render.h"
@@ -16,7 +17,7 @@ Texture* TextureTable[kTextureSlots];
 namespace {
 
 // Larger files are not images the game ships; refuse before reading them.
-constexpr long kMaxImageFileBytes = 64L * 1024 * 1024;
+constexpr size_t kMaxImageFileBytes = size_t(64) << 20;
 
 uint32_t Channel(float c) {
     if (c >= 1.0f) return 255;
@@ -56,17 +57,8 @@ Texture* CreateTextureFromMemory(const uint8_t* bytes, int size) {
 }
 
 Texture* CreateTextureFromFile(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return nullptr;
     std::vector<uint8_t> bytes;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    if (size > 0 && size <= kMaxImageFileBytes && std::fseek(f, 0, SEEK_SET) == 0) {
-        bytes.resize(static_cast<size_t>(size));
-        if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) bytes.clear();
-    }
-    std::fclose(f);
-    if (bytes.empty()) return nullptr;
+    if (!ReadRegularFile(path, kMaxImageFileBytes, &bytes, nullptr) || bytes.empty()) return nullptr;
     return CreateTextureFromMemory(bytes.data(), static_cast<int>(bytes.size()));
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/math3d.h"
+#include "core/tables.h"
 
 struct RdTexture;
 
@@ -11,7 +12,6 @@ struct Texture {
     int width, height;  // of the image as loaded
 };
 
-constexpr int kTextureSlots = 64;
 extern Texture* TextureTable[kTextureSlots];
 
 // Decodes PNG or BMP bytes into a texture; null when the image is refused.

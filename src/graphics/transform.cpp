@@ -27,25 +27,23 @@ CameraPose MakeCameraPose(Vec3 offset, Vec3 angles, Vec3 target) {
     return CameraPose{RotateOffset(offset, angles, target), target, angles};
 }
 
-void ApplyTransforms(const Matrix& world, const Matrix& view, const Matrix& projection) {
-    RdSetTransform(RD_WORLD, world);
-    RdSetTransform(RD_VIEW, view);
-    RdSetTransform(RD_PROJECTION, projection);
-}
-
-void ApplyTransforms(const TransformSet& t) { ApplyTransforms(t.world, t.view, t.projection); }
-
-static float WrapOnce(float a) {
-    if (a < 0.0f) return a + 360.0f;
-    if (a > 360.0f) return a - 360.0f;
-    return a;
+void ApplyTransforms(const TransformSet& t) {
+    RdSetTransform(RD_WORLD, t.world);
+    RdSetTransform(RD_VIEW, t.view);
+    RdSetTransform(RD_PROJECTION, t.projection);
 }
 
 // Only one step per call: the game keeps angles near the range by turning a
 // few degrees per frame, so -400 stays -40 and 360 stays 360.
+float WrapAngle(float degrees) {
+    if (degrees < 0.0f) return degrees + 360.0f;
+    if (degrees > 360.0f) return degrees - 360.0f;
+    return degrees;
+}
+
 Vec3 WrapAngles(Vec3* angles) {
-    angles->x = WrapOnce(angles->x);
-    angles->y = WrapOnce(angles->y);
-    angles->z = WrapOnce(angles->z);
+    angles->x = WrapAngle(angles->x);
+    angles->y = WrapAngle(angles->y);
+    angles->z = WrapAngle(angles->z);
     return *angles;
 }

@@ -20,6 +20,7 @@ Vec3 RotateOffset(Vec3 offset, Vec3 angles, Vec3 origin);
 CameraPose MakeCameraPose(Vec3 offset, Vec3 angles, Vec3 target);
 // Sets the device's world, view and projection transforms, in that order.
 void ApplyTransforms(const TransformSet& t);
-void ApplyTransforms(const Matrix& world, const Matrix& view, const Matrix& projection);
-// One wrap step per component: below 0 adds 360, above 360 subtracts 360.
+// One wrap step: below 0 adds 360, above 360 subtracts 360.
+float WrapAngle(float degrees);
+// WrapAngle on each component.
 Vec3 WrapAngles(Vec3* angles);

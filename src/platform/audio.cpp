@@ -140,7 +140,6 @@ void AudioClose() {
 }
 
 bool AudioIsOpen() { return g_open; }
-bool AudioHasDevice() { return g_device != 0; }
 int AudioRate() { return g_rate; }
 const char* AudioLastError() { return g_lastError.c_str(); }
 
@@ -167,10 +166,6 @@ void AudioSetSound(int slot, std::vector<int16_t>&& stereo) {
     AudioUnlock();
     // `old` is freed here, outside the lock.
 }
-
-void AudioClearSound(int slot) { AudioSetSound(slot, std::vector<int16_t>()); }
-
-bool AudioSlotLoaded(int slot) { return ValidSlot(slot) && g_slots[slot].frames > 0; }
 
 void AudioPlay(int slot, bool restart) {
     if (!g_open || !ValidSlot(slot)) return;

@@ -18,7 +18,6 @@ void AudioOpenOffline(int rate);
 // Empties every slot and closes the device.
 void AudioClose();
 bool AudioIsOpen();
-bool AudioHasDevice();
 int AudioRate();
 const char* AudioLastError();
 
@@ -29,8 +28,6 @@ void AudioUnlock();
 // Slot contents: interleaved signed 16-bit stereo at AudioRate(). Replacing a
 // slot stops it.
 void AudioSetSound(int slot, std::vector<int16_t>&& stereo);
-void AudioClearSound(int slot);
-bool AudioSlotLoaded(int slot);
 // restart: stop, rewind and play from the first frame; otherwise start only
 // when the slot is not already playing. A sound plays once, never loops.
 void AudioPlay(int slot, bool restart);

@@ -2,8 +2,10 @@
 #pragma once
 #include <cstdint>
 
-// Largest width or height accepted; bigger images are refused as corrupt.
-constexpr int kMaxImageSide = 8192;
+// Largest width or height accepted; bigger images are refused as corrupt,
+// before their pixels are decoded: a small PNG may ask for 8192 x 8192
+// texels, a quarter of a gigabyte. The game's own are at most 1024 wide.
+constexpr int kMaxImageSide = 4096;
 
 // Decodes PNG or BMP bytes into RGBA8 pixels, rows top to bottom. Anything
 // else, a damaged file or an image larger than kMaxImageSide is refused

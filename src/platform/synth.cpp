@@ -1,5 +1,6 @@
 #include "platform/synth.h"
 
+#include "core/regular_file.h"
 #include "platform/audio.h"
 #include <fluidsynth.h>
 
@@ -12,6 +13,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 // TimGM6mb first: measured with our three stage tunes it costs about 13 MB
 // and 10 ms to load them, where FluidR3 (the richer sound) costs about 58 MB
@@ -39,6 +42,13 @@ namespace {
 constexpr int kChannels = 16;
 constexpr int kDrumChannel = 9;
 constexpr int kDrumBank = 128;
+// Bounds of the sequencer's work in one SynthRender call: events sent (on
+// top of one per 4 frames) and returns to tick 0 (on top of one per 256
+// frames). A note-on at full polyphony costs the synthesizer some 20 us, so
+// a 512-frame buffer (11.6 ms) sends at most 192 events; our tunes send at
+// most 54 in any buffer, and loop every few seconds.
+constexpr int kEventsPerRender = 64;
+constexpr int kWrapsPerRender = 4;
 
 // Sequencer state; touched only by the audio thread once the synth is open
 // (or under AudioLock).
@@ -85,10 +95,12 @@ std::atomic<float> g_gain{0.2f};
 std::atomic<SynthEventTap> g_tap{nullptr};
 std::atomic<void*> g_tapUser{nullptr};
 
+// A FIFO or a device named as a soundfont is not one: it is never handed to
+// the synthesizer, which would block or read for ever.
 bool FileReadable(const char* path) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    std::fclose(f);
+    const int fd = OpenRegularFile(path, nullptr);
+    if (fd < 0) return false;
+    close(fd);
     return true;
 }
 
@@ -289,7 +301,13 @@ void LoadSynth(int rate, std::vector<std::string> fonts) {
         for (size_t i = 0; i < fonts.size() && font < 0; ++i) {
             if (!FileReadable(fonts[i].c_str())) continue;
             font = fluid_synth_sfload(synth, fonts[i].c_str(), 1);
-            if (font >= 0) path = fonts[i];
+            if (font >= 0) {
+                path = fonts[i];
+            } else {
+                // The library has said what it disliked; say which file it was.
+                std::fprintf(stderr, "zorbat: %s: the soundfont would not load%s\n", fonts[i].c_str(),
+                             i + 1 < fonts.size() ? "; trying the next one" : "; music is off");
+            }
         }
         if (font < 0) {
             error = "no General MIDI soundfont would load (tried ";
@@ -405,8 +423,6 @@ void SynthStoreSong(int slot, MidiSong&& song) {
     AudioUnlock();
 }
 
-bool SynthSongLoaded(int slot) { return g_open && slot >= 0 && slot < kSynthSongSlots && g_songs[slot].division > 0; }
-
 namespace {
 void PostRequest(int slot, uint64_t loopEndScaled) {
     LockRequests();
@@ -432,20 +448,39 @@ void SynthRender(float* out, int frames) {
         return;
     }
     TakeRequests();
+    // The work one buffer may do is bounded, so that the mixer returns in
+    // time (and the audio lock is let go) whatever the tune: a tune asking
+    // for more (thousands of events on one tick, a loop a frame long) has
+    // the rest of its events sent late, from the next buffer on, and the
+    // rest of this buffer rendered as it stands. No tune that is music
+    // comes near either bound.
+    int eventBudget = kEventsPerRender + frames / 4;
+    int wrapBudget = kWrapsPerRender + frames / 256;
+    bool stalled = false;
     int pos = 0;
     while (pos < frames) {
         int64_t chunk = frames - pos;
-        if (g_seq.slot >= 0) {
+        if (g_seq.slot >= 0 && !stalled) {
             const MidiSong& s = g_songs[g_seq.slot];
             const size_t n = s.events.size();
             for (;;) {
                 auto inLoop = [&](size_t i) {
                     return i < n && uint64_t(s.events[i].tick) * kMusicTicksPerQuarter < g_seq.loopEndScaled;
                 };
-                while (inLoop(g_seq.next) && s.events[g_seq.next].frame <= g_seq.songFrame)
+                while (inLoop(g_seq.next) && s.events[g_seq.next].frame <= g_seq.songFrame && eventBudget > 0) {
                     Send(s.events[g_seq.next++], g_seq.outFrame + pos);
+                    --eventBudget;
+                }
                 bool more = inLoop(g_seq.next);
+                if (more && s.events[g_seq.next].frame <= g_seq.songFrame) {
+                    stalled = true;  // events due, none left in the budget
+                    break;
+                }
                 if (!more && g_seq.songFrame >= g_seq.loopEndFrame) {
+                    if (wrapBudget-- <= 0) {
+                        stalled = true;
+                        break;
+                    }
                     Wrap();
                     continue;
                 }

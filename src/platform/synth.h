@@ -32,7 +32,6 @@ const char* SynthLastError();
 // Takes a parsed tune into a slot (times computed for the synth's rate) and
 // keeps the instruments it uses loaded. A slot being played is stopped first.
 void SynthStoreSong(int slot, MidiSong&& song);
-bool SynthSongLoaded(int slot);
 
 // Requests for the audio thread, taken at its next buffer; the last request
 // before a buffer wins. Play: stop everything, then play from tick 0 and loop

@@ -273,8 +273,6 @@ void PlatformDestroyWindow() {
     g_window = nullptr;
 }
 
-bool PlatformHasWindow() { return g_window != nullptr; }
-
 bool PlatformPeekEvent() { return g_injectCount > 0 || FillPending(); }
 
 bool PlatformNextEvent(PlatformEvent* ev) {

@@ -26,7 +26,6 @@ const DisplayOptions& PlatformDisplayOptions();
 bool PlatformCreateWindow(const char* title);
 void PlatformShowWindow();
 void PlatformDestroyWindow();
-bool PlatformHasWindow();
 // Outer window position on a desktop of the given size (left, top).
 void WindowPlacement(int desktopWidth, int desktopHeight, int* left, int* top);
 // Between windowed and fullscreen (F11, Alt+Enter).

@@ -82,7 +82,7 @@ void HiscoreViewScene() {
     // Right is asked first; Left turns back a page, Right forward.
     const int right = ButtonPressed(ButtonRight);
     const int left = ButtonPressed(ButtonLeft);
-    MoveMenuCursor(&HiscorePage, left, right, 0.0f, 2.0f);
+    MoveMenuCursor(&HiscorePage, left, right, 0.0f, static_cast<float>(kStageCount - 1));
     PingPong(&BlinkFlag, &FadeAlpha, 0.02f);
     SetDefaultRenderStates();
     SetTextureFiltering(0);
@@ -104,7 +104,8 @@ void HiscoreViewScene() {
     DrawStageCaption(stage);
     // Blinking arrows say which way more pages lie.
     if (page != 0) DrawSlot(TexArrow, 488, 34, 504, 50, 0, 0, 16, 16, 32, 16, FadeAlpha);
-    if (page != 2) DrawSlot(TexArrow, 658, 34, 674, 50, 16, 0, 16, 16, 32, 16, FadeAlpha);
+    if (page != kStageCount - 1)
+        DrawSlot(TexArrow, 658, 34, 674, 50, 16, 0, 16, 16, 32, 16, FadeAlpha);
     DrawHeading();
     DrawRanks();
     const int first = GroupStart(stage);
@@ -136,7 +137,7 @@ static void LeaveNameEntry() {
 
 void NameEntryScene() {
     UpdateButtons();
-    const int stage = (StageNumber >= 1 && StageNumber <= 3) ? StageNumber : 1;
+    const int stage = (StageNumber >= 1 && StageNumber <= kStageCount) ? StageNumber : 1;
     if (NameInserted == 0) {
         NameRank = HiscoreRank(stage, RunTotal, HiscoreTable);
         if (NameRank < 1 || NameRank > 3) {

@@ -1,6 +1,9 @@
 // Countdown, pause, stage end and result.
 #include "screens/stage_screens.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "core/buttons.h"
 #include "core/scene_id.h"
 #include "formats/hiscore.h"
@@ -11,7 +14,7 @@
 #include "screens/screen_state.h"
 #include "sound/sound.h"
 
-const int kMusicLoopEnd[3] = {169, 146, 169};
+const int kMusicLoopEnd[kStageCount] = {169, 146, 169};
 
 float PauseCursor = 0.0f;
 float PromptAlpha = 0.0f;
@@ -33,7 +36,7 @@ static void DrawFrozenWorld() { DrawStageFrame(0); }
 
 static int StageIndex() {
     if (StageNumber < 1) return 0;
-    if (StageNumber > 3) return 2;
+    if (StageNumber > kStageCount) return kStageCount - 1;
     return StageNumber - 1;
 }
 
@@ -122,14 +125,14 @@ void StageEndScene() {
     DrawDimmer(2.0f * FadeAlpha);
     const float a = 3.0f * FadeAlpha;  // colours above 1 are clamped by the sprite
     switch (EndReason) {
-    case 0:
+    case EndStageClear:
         DrawSlot(TexStageClear, 158, 218, 670, 346, 0, 0, 512, 128, 512, 128, a);
         break;
-    case 1:
+    case EndGameOver:
         DrawSlot(TexGame, 158, 218, 414, 346, 0, 0, 256, 128, 256, 128, a);
         DrawSlot(TexOver, 414, 218, 650, 346, 0, 0, 256, 128, 256, 128, a);
         break;
-    case 2:
+    case EndTimeOut:
         DrawSlot(TexTimeOut, 138, 218, 650, 346, 0, 0, 512, 128, 512, 128, a);
         break;
     default:
@@ -138,7 +141,7 @@ void StageEndScene() {
     if (FadeAlpha >= 1.0f) {
         FadeAlpha = 0.0f;
         BlinkFlag = 0;
-        if (EndReason == 1 || EndReason == 2) {
+        if (EndReason == EndGameOver || EndReason == EndTimeOut) {
             // A lost stage has no result and no hiscore entry.
             ReleaseStageMeshes();
             SceneId = SceneTitle;
@@ -149,8 +152,15 @@ void StageEndScene() {
     EndFrame();
 }
 
-int TimeBonus() { return StageTime * 2; }
-int LifeBonus() { return Player.hitPoints * 100; }
+// The tally is worked out in 64 bits and held to what a hiscore file can
+// store: a player record with millions of hit points would overflow an int.
+static int Saturated(int64_t value) {
+    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+int TimeBonus() { return Saturated(int64_t(StageTime) * 2); }
+int LifeBonus() { return Saturated(int64_t(Player.hitPoints) * 100); }
+static int Total() { return Saturated(int64_t(Player.hitPoints) * 100 + int64_t(StageTime) * 2); }
 
 static bool TotalRanks() { return HiscoreRank(StageIndex() + 1, RunTotal, HiscoreTable) < 4; }
 
@@ -172,7 +182,7 @@ void ResultScene() {
 
     const int timeBonus = TimeBonus();
     const int lifeBonus = LifeBonus();
-    RunTotal = lifeBonus + timeBonus;
+    RunTotal = Total();
 
     DrawSlot(TexResult, 20, 0, 276, 128, 0, 0, 256, 128, 256, 128, 1.0f);
     DrawSlot(TexScoreHeading, 518, 40, 774, 104, 0, 0, 256, 64, 256, 64, 1.0f);

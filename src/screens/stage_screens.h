@@ -1,8 +1,9 @@
 // The screens around a stage: countdown, pause, stage end and result.
 #pragma once
+#include "core/tables.h"
 
 // Loop end of each stage's tune, in thousands of ticks.
-extern const int kMusicLoopEnd[3];
+extern const int kMusicLoopEnd[kStageCount];
 
 extern float PauseCursor;  // 0 Return Game, 1 Quit Game
 // The blinking "PushSpaceKey.png" prompt of the result.

@@ -96,10 +96,10 @@ void StageSelectScene() {
         return;
     }
 
-    MoveCursor(&StageCursor, 2.0f);
+    MoveCursor(&StageCursor, static_cast<float>(kStageCount - 1));
     BeginFrame(kMenuRed, kMenuGreen, kMenuBlue);
     DrawLogo(1.0f);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kStageCount; ++i) {
         const float dy = 60.0f * i;
         DrawSlot(TexStage, 290, 360 + dy, 418, 424 + dy, 0, 0, 128, 64, 128, 64, 1.0f);
         DrawSlot(TexNumber, 420, 370 + dy, 452, 434 + dy, 32.0f * (i + 1), 0, 32, 64, 512, 64,

@@ -110,7 +110,7 @@ void TearDown() {
     InputRelease();
     ReleaseTextures();
     ReleaseRenderTarget(&ShadowTarget);
-    ReleaseMeshes(ShotMeshes, 12);
+    ReleaseMeshes(ShotMeshes, kShotMeshSlots);
     ReleaseMeshes(EnemyMeshes, kStageMeshSlots);
     ReleaseMeshes(MapMeshes, kStageMeshSlots);
     ReleaseRenderDevice();

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,7 @@ struct RunContext {
     uint8_t* frame;  // 800 x 600 RGBA read-back
     int sceneRunning;  // the scene the next frame runs
     double frameStart;
+    bool writeFailed;  // a screenshot or a state dump could not be written
 };
 
 double MonotonicMs() {
@@ -93,23 +95,42 @@ void AfterFrame(int frame, void* p) {
     run->sceneRunning = SceneId;
     for (const auto& [f, path] : o.screenshots) {
         if (f != frame) continue;
-        if (!RdReadLastFrame(run->frame) || !WritePng(path.c_str(), kViewWidth, kViewHeight, run->frame))
+        if (!RdReadLastFrame(run->frame) || !WritePng(path.c_str(), kViewWidth, kViewHeight, run->frame)) {
             std::fprintf(stderr, "zorbat-harness: cannot write screenshot %s\n", path.c_str());
+            run->writeFailed = true;
+        }
     }
     for (const auto& [f, path] : o.states) {
-        if (f == frame && !WriteStateJson(path.c_str(), frame))
+        if (f == frame && !WriteStateJson(path.c_str(), frame)) {
             std::fprintf(stderr, "zorbat-harness: cannot write state %s\n", path.c_str());
+            run->writeFailed = true;
+        }
     }
     if (o.frameHook) o.frameHook(frame, o.hookCtx);
     if (frame >= o.frames) PostQuit(0);
 }
 
+// A whole number of decimal digits from `text` up to `end` (or its end),
+// 0..max; no sign, no spaces, nothing that would wrap: 4294967297 frames is
+// not one frame.
+bool ParseNumber(const char* text, const char* end, uint64_t max, uint64_t* out) {
+    if (!end) end = text + std::strlen(text);
+    if (text == end) return false;
+    uint64_t value = 0;
+    for (const char* p = text; p < end; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        value = value * 10 + uint64_t(*p - '0');
+        if (value > max) return false;
+    }
+    *out = value;
+    return true;
+}
+
 bool FrameSpec(const char* arg, int* frame, std::string* path) {
     const char* colon = std::strchr(arg, ':');
     if (!colon || colon == arg || colon[1] == '\0') return false;
-    char* end = nullptr;
-    const long f = std::strtol(arg, &end, 10);
-    if (end != colon || f < 1) return false;
+    uint64_t f = 0;
+    if (!ParseNumber(arg, colon, INT32_MAX, &f) || f < 1) return false;
     *frame = static_cast<int>(f);
     *path = colon + 1;
     return true;
@@ -133,7 +154,7 @@ int RunHarness(const HarnessOptions& options) {
     SceneId = SceneStartup;
 
     static uint8_t pixels[kViewWidth * kViewHeight * 4];
-    RunContext run{&options, 0, pixels, SceneStartup, 0.0};
+    RunContext run{&options, 0, pixels, SceneStartup, 0.0, false};
     RunOptions ro;
     ro.paced = options.realtime;
     ro.beforeFrame = BeforeFrame;
@@ -143,8 +164,10 @@ int RunHarness(const HarnessOptions& options) {
     const int rc = RunGame(ro);
     PlatformSetScripted(false);
     SetFixedSeed(false, 0);
-    // 1 with no window, or when a fatal message ended the run early.
-    return rc;
+    // 1 with no window or when a fatal message ended the game; otherwise 3
+    // when a screenshot or a state dump could not be written.
+    if (rc != 0) return rc;
+    return run.writeFailed ? 3 : 0;
 }
 
 bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir,
@@ -165,10 +188,9 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
         } else if (a == "--pause-on-focus-loss") {
             out->pauseOnFocusLoss = true;
         } else if (a == "--frames" && hasValue) {
-            char* end = nullptr;
-            const long n = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || n < 1) {
-                std::fprintf(stderr, "zorbat-harness: --frames needs a number from 1\n");
+            uint64_t n = 0;
+            if (!ParseNumber(argv[++i], nullptr, INT32_MAX, &n) || n < 1) {
+                std::fprintf(stderr, "zorbat-harness: --frames needs a number from 1 to 2147483647\n");
                 return false;
             }
             out->frames = static_cast<int>(n);
@@ -176,10 +198,9 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
         } else if (a == "--dir" && hasValue) {
             *dir = argv[++i];
         } else if (a == "--seed" && hasValue) {
-            char* end = nullptr;
-            const unsigned long s = std::strtoul(argv[++i], &end, 10);
-            if (*end != '\0') {
-                std::fprintf(stderr, "zorbat-harness: --seed needs a number\n");
+            uint64_t s = 0;
+            if (!ParseNumber(argv[++i], nullptr, UINT32_MAX, &s)) {
+                std::fprintf(stderr, "zorbat-harness: --seed needs a number from 0 to 4294967295\n");
                 return false;
             }
             out->seed = static_cast<uint32_t>(s);

@@ -32,7 +32,8 @@ struct HarnessOptions {
 };
 
 // Runs the game from start-up; returns 0 after tear-down, 1 when there is no
-// window or a fatal message ended the game.
+// window or a fatal message ended the game, 3 when a screenshot or a state
+// dump could not be written.
 int RunHarness(const HarnessOptions& options);
 // Parses the command line; on an error prints it and returns false with the exit code.
 bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir, int* exitCode);

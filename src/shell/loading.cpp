@@ -31,18 +31,9 @@ static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
     TexAlphabet,     TexStartBang, TexCountnum,
 };
 
-static void EnsureHiscoreFile() {
-    // Only whether the file opens is asked; the table is read by the title.
-    const char* path = HiscorePath();
-    if (FILE* f = std::fopen(path, "rb")) {
-        std::fclose(f);
-        return;
-    }
-    HiscoreCreateDefault(path);
-}
-
 static void LoadEverything() {
-    EnsureHiscoreFile();
+    // Only whether the file is there is asked; the table is read by the title.
+    HiscoreEnsureFile(HiscorePath());
     const std::string meshArchive = DataFile(kMeshArchive);
     const std::string meshTextures = DataFile(kMeshTextureDir);
     const std::string imageArchive = DataFile(kImageArchive);

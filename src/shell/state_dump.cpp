@@ -1,5 +1,6 @@
 #include "shell/state_dump.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "core/scene_id.h"
@@ -12,7 +13,13 @@
 namespace {
 
 // Floats with nine significant digits read back to the same 32-bit value.
-void Num(FILE* f, float v) { std::fprintf(f, "%.9g", static_cast<double>(v)); }
+// JSON has no infinity or NaN: a value that is not finite is null.
+void Num(FILE* f, float v) {
+    if (std::isfinite(v))
+        std::fprintf(f, "%.9g", static_cast<double>(v));
+    else
+        std::fputs("null", f);
+}
 
 void Vec(FILE* f, const Vec3& v) {
     std::fputc('[', f);

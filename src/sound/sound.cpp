@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "core/regular_file.h"
 #include "formats/midi_file.h"
 #include "formats/wave_file.h"
 #include "platform/audio.h"
@@ -27,25 +29,13 @@ struct MusicSlot {
 MusicSlot g_music[kMusicSlots];
 int g_musicVolume = 0;
 
-bool ReadWholeFile(const char* path, size_t limit, std::vector<uint8_t>* out) {
-    out->clear();
-    if (!path) return false;
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    uint8_t block[65536];
-    bool ok = true;
-    for (;;) {
-        size_t got = std::fread(block, 1, sizeof block, f);
-        if (got == 0) break;
-        if (out->size() + got > limit) {
-            ok = false;
-            break;
-        }
-        out->insert(out->end(), block, block + got);
-    }
-    if (std::ferror(f)) ok = false;
-    std::fclose(f);
-    return ok;
+// Regular files only: a FIFO or a device named as a sound is refused at
+// once. *why says what was wrong.
+bool ReadWholeFile(const char* path, size_t limit, std::vector<uint8_t>* out, std::string* why) {
+    FileProblem problem;
+    if (ReadRegularFile(path, limit, out, &problem)) return true;
+    *why = "cannot be read (" + FileProblemText(problem) + ")";
+    return false;
 }
 }  // namespace
 
@@ -62,8 +52,10 @@ int InitSound() {
 int LoadWave(int slot, const char* path) {
     if (!AudioIsOpen() || slot < 0 || slot >= kSoundSlots) return 0;
     std::vector<uint8_t> file;
-    if (!ReadWholeFile(path, kMaxWaveFileBytes, &file)) {
-        std::fprintf(stderr, "zorbat: %s: cannot be read; sound %d stays empty\n", path ? path : "(null)", slot);
+    std::string why;
+    if (!ReadWholeFile(path, kMaxWaveFileBytes, &file, &why)) {
+        std::fprintf(stderr, "zorbat: %s: %s; sound %d stays empty\n", path ? path : "(null)", why.c_str(),
+                     slot);
         return 0;
     }
     WaveInfo info;
@@ -98,11 +90,12 @@ int LoadMusic(const char* path, int slot) {
     std::vector<uint8_t> file;
     MidiSong song;
     const char* why = "";
+    std::string unread;
     bool ok = slot >= 0 && slot < kMusicSlots;
     if (!ok) why = "music slot out of range";
-    if (ok && !ReadWholeFile(path, kMaxMidiFileBytes, &file)) {
+    if (ok && !ReadWholeFile(path, kMaxMidiFileBytes, &file, &unread)) {
         ok = false;
-        why = "cannot be read";
+        why = unread.c_str();
     }
     if (ok) ok = ParseMidiFile(file.data(), file.size(), &song, &why);
     if (!ok) {

@@ -1,8 +1,6 @@
 // Sound effects (12 slots) and stage music (16 slots).
 #pragma once
-
-constexpr int kSoundSlots = 12;
-constexpr int kMusicSlots = 16;
+#include "core/tables.h"
 
 int InitSound();
 int LoadWave(int slot, const char* path);

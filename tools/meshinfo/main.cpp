@@ -5,27 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "core/regular_file.h"
 #include "formats/xfile.h"
 
 namespace {
 
+// As the game reads its models: regular files only, at most kXFileMaxBytes.
 bool ReadFile(const char* path, std::vector<uint8_t>* bytes, std::string* error) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        *error = "cannot open the file";
-        return false;
-    }
-    bytes->clear();
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-        bytes->insert(bytes->end(), buf, buf + n);
-        if (bytes->size() > kXFileMaxBytes) break;  // the loader refuses it anyway
-    }
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) *error = "read error";
-    return !failed;
+    FileProblem problem;
+    if (ReadRegularFile(path, kXFileMaxBytes, bytes, &problem)) return true;
+    *error = problem.status == FileStatus::TooLarge ? "file too large"
+                                                     : "cannot open the file (" + FileProblemText(problem) + ")";
+    return false;
 }
 
 void PrintColor(const char* label, const Color4& c) {

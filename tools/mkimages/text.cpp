@@ -14,6 +14,8 @@
 #include "stb_truetype.h"
 #pragma GCC diagnostic pop
 
+#include "core/regular_file.h"
+
 namespace img {
 namespace {
 std::vector<unsigned char> gFontData;
@@ -57,15 +59,9 @@ Rgba Gradient(const Palette& p, float t) {
 }  // namespace
 
 bool LoadFont(const char* path) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    std::fseek(f, 0, SEEK_END);
-    long n = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    gFontData.resize(size_t(n));
-    bool ok = std::fread(gFontData.data(), 1, gFontData.size(), f) == gFontData.size();
-    std::fclose(f);
-    if (!ok || !stbtt_InitFont(&gFont, gFontData.data(), stbtt_GetFontOffsetForIndex(gFontData.data(), 0)))
+    // No font file comes near 64 MB; a FIFO or a device is no font.
+    if (!ReadRegularFile(path, size_t(64) << 20, &gFontData, nullptr) || gFontData.empty() ||
+        !stbtt_InitFont(&gFont, gFontData.data(), stbtt_GetFontOffsetForIndex(gFontData.data(), 0)))
         return false;
     int x0, y0, x1, y1;
     if (!stbtt_GetCodepointBox(&gFont, 'H', &x0, &y0, &x1, &y1)) return false;

@@ -4,10 +4,15 @@
 //
 // The archive meshes go to MESH_DIR (to be packed), the floors and the
 // building to MAP_DIR. Prints each mesh's extent, which the stage files'
-// colliders follow.
+// colliders follow. Fails when a mesh the kinds table or the manifest names
+// has no builder here.
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "core/enemy_kinds.h"
+#include "core/manifest.h"
 #include "models.h"
 
 using namespace mdl;
@@ -29,6 +34,23 @@ int main(int argc, char** argv) {
         {"torpedo.x", false, Torpedo}, {"tri.x", false, Fragment},     {"floor_1.x", true, Floor1},
         {"floor_2.x", true, Floor2},   {"floor_3.x", true, Floor3},    {"buildings.x", true, Building},
     };
+    auto built = [&entries](const char* file) {
+        for (const Entry& e : entries) {
+            if (!e.map && std::strcmp(e.file, file) == 0) return true;
+        }
+        return false;
+    };
+    std::vector<const char*> wanted(kShotMeshFiles, kShotMeshFiles + kShotMeshCount);
+    for (const EnemyKind& kind : kEnemyKinds) {
+        wanted.push_back(kind.mesh);
+        if (kind.partMesh != nullptr) wanted.push_back(kind.partMesh);
+    }
+    for (const char* file : wanted) {
+        if (!built(file)) {
+            std::fprintf(stderr, "mkmodels: nothing builds %s, which the game loads\n", file);
+            return 1;
+        }
+    }
     for (const Entry& e : entries) {
         Model m = e.make();
         std::string path = std::string(e.map ? argv[2] : argv[1]) + "/" + e.file;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <map>
 
+#include "core/regular_file.h"
+
 namespace smf {
 void SmfTrack::Meta(uint32_t tick, uint8_t type, const std::vector<uint8_t>& data) {
     SmfEvent e{tick, 0, {0xFF, type, uint8_t(data.size())}};
@@ -87,12 +89,7 @@ bool WriteSmf(const std::string& path, std::vector<SmfTrack>& tracks, uint32_t e
 SmfSummary ReadSmf(const std::string& path) {
     SmfSummary s;
     std::vector<uint8_t> d;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        uint8_t buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) d.insert(d.end(), buf, buf + n);
-        std::fclose(f);
-    } else {
+    if (!ReadRegularFile(path.c_str(), size_t(16) << 20, &d, nullptr)) {
         s.error = "cannot open";
         return s;
     }

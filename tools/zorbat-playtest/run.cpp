@@ -54,14 +54,15 @@ bool Touches(Collider* c) {
 int SourceOfHit(int amount) {
     switch (amount) {
         case 2: {
-            Collider* torpedo = &ShotKindCollider[ShotTorp];
+            Collider* torpedo = &ShotKindCollider[ShotKindOf("TORP")];
+            Collider* bullet = &ShotKindCollider[ShotKindOf("ENEMY2")];
             if (Touches(torpedo) && torpedo->owner->hitPoints > 0 &&
-                !(Touches(&ShotKindCollider[ShotEnemy2]) && ShotKindCollider[ShotEnemy2].owner->hitPoints > 0))
+                !(Touches(bullet) && bullet->owner->hitPoints > 0))
                 return HurtTorpedo;
             return HurtGunshipBullet;
         }
         case 3: {
-            const Actor* shell = ShotKindCollider[ShotEnemy4].owner;
+            const Actor* shell = ShotKindCollider[ShotKindOf("ENEMY4")].owner;
             if (shell == nullptr) return HurtOther;
             return shell->scale.x > 1.85f ? HurtAircraftShell : HurtTankShell;
         }

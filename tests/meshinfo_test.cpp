@@ -2,6 +2,7 @@
 // texture names as the files hold them (numbers from the test data's own
 // description), refusals with exit status 1 and no crash.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -16,8 +17,10 @@ struct ToolRun {
     int status;  // exit status, or -1 when killed by a signal
 };
 
-ToolRun MeshInfo(const std::string& args) {
-    std::string cmd = std::string(ZORBAT_BINARY_DIR) + "/meshinfo " + args + " 2>&1";
+// `seconds` > 0: the run is stopped after that long (status 124).
+ToolRun MeshInfo(const std::string& args, int seconds = 0) {
+    std::string cmd = (seconds > 0 ? "timeout " + std::to_string(seconds) + " " : std::string()) +
+                      ZORBAT_BINARY_DIR + "/meshinfo " + args + " 2>&1";
     ToolRun r{"", -1};
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -123,4 +126,14 @@ TEST(MeshInfo, RefusedFiles) {
     ToolRun missing = MeshInfo("/nonexistent/file.x");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("cannot open"), std::string::npos);
+
+    // A FIFO once blocked the open for ever, and /dev/zero was read to the
+    // size limit: both are refused at once (timeout's status 124 otherwise).
+    const std::string fifo = std::string(ZORBAT_BINARY_DIR) + "/meshinfo_test_fifo.x";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    ToolRun special = MeshInfo("'" + fifo + "' /dev/zero", 10);
+    std::remove(fifo.c_str());
+    EXPECT_EQ(special.status, 1) << special.out;
+    EXPECT_EQ(Count(special.out, "cannot open the file (not a regular file)"), 2) << special.out;
 }

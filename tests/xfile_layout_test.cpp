@@ -4,7 +4,10 @@
 // Expected values are worked out by hand from the files below.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "xfile_test_util.h"
+#include "xfile_writer.h"
 
 namespace {
 
@@ -204,6 +207,60 @@ TEST(XFileLayout, VerticesSplitByNormal) {
     ExpectPosition(m.vertices[6], 0, 1, 0);
     EXPECT_EQ(m.vertices[5].u, 0.25f);
     EXPECT_EQ(m.vertices[5].v, 0.75f);
+}
+
+// The split at scale, on a crafted binary file: 480,000 triangles on three
+// vertices, every corner with a normal of its own, so every corner but the
+// first three makes a copy (1,440,000 vertices, the corners in order). This
+// once took minutes, walking each vertex's copies for every corner. Equal
+// normals are equal by value (-0 is 0), and a NaN normal equals nothing, not
+// even itself: each of its corners gets a copy.
+TEST(XFileLayout, SplitOfEveryCornerOnThreeVertices) {
+    auto mesh = [](uint32_t faces, const std::vector<float>& normals, const std::vector<uint32_t>& use) {
+        XBinaryWriter w(false);
+        w.Begin("Mesh", nullptr);
+        w.Ints({3});
+        w.Floats({0, 0, 0, 1, 0, 0, 0, 1, 0});
+        std::vector<uint32_t> list{faces}, normalList{faces};
+        for (uint32_t f = 0; f < faces; ++f) {
+            list.insert(list.end(), {3, 0, 1, 2});
+            normalList.insert(normalList.end(), {3, use[3 * f], use[3 * f + 1], use[3 * f + 2]});
+        }
+        w.Ints(list);
+        w.Begin("MeshNormals", nullptr);
+        w.Ints({uint32_t(normals.size() / 3)});
+        w.Floats(normals);
+        w.Ints(normalList);
+        w.End();
+        w.End();
+        return w.Bytes();
+    };
+    const uint32_t faces = 480000;
+    std::vector<float> normals;
+    std::vector<uint32_t> use;
+    for (uint32_t i = 0; i < 3 * faces; ++i) {
+        const float a = float(i) * 0.61803398875f, b = float(i % 1000) * 0.001f;
+        normals.insert(normals.end(), {std::cos(a) * std::cos(b), std::sin(a) * std::cos(b), std::sin(b)});
+        use.push_back(i);
+    }
+    XMeshData m;
+    std::string error;
+    ASSERT_TRUE(LoadBytes(mesh(faces, normals, use), &m, &error)) << error;
+    ASSERT_EQ(m.vertices.size(), 3u * faces);
+    for (uint32_t i = 0; i < 3 * faces; ++i) {
+        ASSERT_EQ(m.indices[i], i);
+        ASSERT_NEAR(m.vertices[i].nz, normals[3 * i + 2], 1e-6f) << i;
+    }
+    EXPECT_EQ(m.vertices[3 * faces - 1].x, 0.0f);
+    EXPECT_EQ(m.vertices[3 * faces - 1].y, 1.0f);
+
+    const float nan = std::nanf("");
+    XMeshData small;
+    ASSERT_TRUE(LoadBytes(mesh(4, {0, 0, 1, -0.0f, 0, 1, nan, 0, 1}, {0, 0, 0, 1, 1, 1, 2, 2, 2, 2, 2, 2}), &small,
+                          &error))
+        << error;
+    EXPECT_EQ(small.vertices.size(), 9u);
+    EXPECT_EQ(Indices(small), (std::vector<uint32_t>{0, 1, 2, 0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 // Colours are clamped and rounded to bytes (x * 255 + 0.5): (1, 0.5, 0, 0.25)

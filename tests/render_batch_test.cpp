@@ -103,7 +103,7 @@ void QuadScene(RdTexture* tex) {
         const Matrix world = MakeWorldMatrix({r.Next() * 360, r.Next() * 360, r.Next() * 360},
                                              {r.Next() * 8 - 4, r.Next() * 6 - 3, 60 + r.Next() * 20},
                                              {1, 1, 1});
-        ApplyTransforms(world, view, MakeProjectionMatrix());
+        ApplyTransforms(TransformSet{world, view, MakeProjectionMatrix()});
         for (int i = 0; i < 10; ++i) {
             const float x = r.Next() * 6 - 3, y = r.Next() * 6 - 3, z = r.Next() * 2 - 1;
             const uint32_t c = Argb(0.3f + r.Next() * 0.7f, r.Next(), r.Next(), r.Next());
@@ -175,8 +175,9 @@ void MeshScene(RdMesh* cube) {
         const int n = set == kInside ? 3 : (set == kAcrossAnEdge ? 4 : 6);
         for (int k = 0; k < n; ++k, ++i) {
             const Placed& p = set[k];
-            ApplyTransforms(MakeWorldMatrix({i * 20.0f, i * 35.0f, 0}, {p.x, p.y, p.z}, {1, 1, 1}),
-                            view, MakeProjectionMatrix());
+            ApplyTransforms(
+                TransformSet{MakeWorldMatrix({i * 20.0f, i * 35.0f, 0}, {p.x, p.y, p.z}, {1, 1, 1}),
+                             view, MakeProjectionMatrix()});
             RdDrawMesh(cube, 0, 36);
         }
     }
@@ -312,7 +313,8 @@ TEST(RenderBatch, OffscreenFrameMatchesTheWindowsOwn) {
         // its mirror image does not.
         RdSetAlphaBlend(false);
         RdSetCullMode(RD_CULL_CCW);
-        ApplyTransforms(MatIdentity(), MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix());
+        ApplyTransforms(TransformSet{MatIdentity(), MakeViewMatrix({0, 0, 0}, {0, 0, 1}),
+                                     MakeProjectionMatrix()});
         MeshVertex v[6] = {{-3, 1, 100, 0, 0, 0, 0, 0, 0},  {-2, -1, 100, 0, 0, 0, 0, 0, 0},
                            {-4, -1, 100, 0, 0, 0, 0, 0, 0}, {3, 1, 100, 0, 0, 0, 0, 0, 0},
                            {2, -1, 100, 0, 0, 0, 0, 0, 0},  {4, -1, 100, 0, 0, 0, 0, 0, 0}};

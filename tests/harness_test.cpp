@@ -2,6 +2,7 @@
 // its command line behaves as documented.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,11 +11,15 @@
 
 #include "core/buttons.h"
 #include "core/scene_id.h"
+#include "game/stage.h"
 #include "graphics/device.h"
+#include "json_lite.h"
 #include "platform/image.h"
 #include "platform/mouse.h"
 #include "run_util.h"
+#include "screens/screen_state.h"
 #include "shell/harness.h"
+#include "shell/state_dump.h"
 
 using run_util::Slurp;
 
@@ -121,6 +126,44 @@ TEST(HarnessCommandLine, StateDumpAfterStartUpIsInTheLoadingScene) {
     const std::string s = Slurp(json);
     EXPECT_NE(s.find("\"frame\":1,"), std::string::npos) << s;
     EXPECT_NE(s.find("\"scene\":1,"), std::string::npos) << s;
+}
+
+// A screenshot or a state that cannot be written fails the run (it once
+// exited 0 after saying so), and numbers that do not fit are refused rather
+// than wrapped (4294967297 frames was one frame).
+TEST(HarnessCommandLine, FailuresAreNotReportedAsSuccess) {
+    const std::string dir = PrivateDir();
+    std::string out = RunCli("--frames 1 --dir " + dir + " --state 1:" + dir + "/no/such/dir/s.json");
+    EXPECT_EQ(out.substr(0, 2), "3|") << out;
+    EXPECT_NE(out.find("cannot write state"), std::string::npos) << out;
+    out = RunCli("--frames 1 --dir " + dir + " --screenshot 1:" + dir + "/no/such/dir/s.png");
+    EXPECT_EQ(out.substr(0, 2), "3|") << out;
+    for (const char* args : {"--frames 4294967297", "--frames 2147483648", "--frames -1",
+                             "--frames 1 --seed 4294967296", "--frames 1 --seed -1",
+                             "--frames 1 --state 4294967297:x.json"}) {
+        out = RunCli(std::string(args) + " --dir " + dir);
+        EXPECT_EQ(out.substr(0, 2), "2|") << args << ": " << out;
+    }
+}
+
+// A state with values that are not finite is still JSON: null in their place
+// (bare inf and nan once made the dump unreadable).
+TEST(HarnessState, ValuesThatAreNotFiniteAreNull) {
+    const Vec3 saved = Player.position;
+    const float fade = FadeAlpha;
+    Player.position = Vec3{INFINITY, -INFINITY, 2.5f};
+    FadeAlpha = NAN;
+    const std::string path = PrivateDir() + "/nonfinite.json";
+    const bool written = WriteStateJson(path.c_str(), 7);
+    Player.position = saved;
+    FadeAlpha = fade;
+    ASSERT_TRUE(written);
+    json_lite::Value state;
+    ASSERT_TRUE(json_lite::Parse(Slurp(path), &state)) << Slurp(path);
+    EXPECT_EQ(state["fadeAlpha"].kind, json_lite::Value::Null);
+    EXPECT_EQ(state["player"]["position"][0].kind, json_lite::Value::Null);
+    EXPECT_EQ(state["player"]["position"][1].kind, json_lite::Value::Null);
+    EXPECT_EQ(state["player"]["position"][2].Num(), 2.5);
 }
 
 // --timings: one line per frame with the scene that ran, the clock around it

@@ -13,6 +13,7 @@
 #include "content_test_util.h"
 #include "core/actor.h"
 #include "core/collision.h"
+#include "core/enemy_kinds.h"
 #include "formats/stage_check.h"
 #include "formats/stage_files.h"
 #include "game/actor_hits.h"
@@ -182,10 +183,9 @@ struct Roster {
 Roster RosterOf(const LoadedStage& s) {
     Roster r;
     for (int i = 0; i < s.enemyCount; ++i) {
-        const char* kinds[5] = {"ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-        for (const char* k : kinds)
-            if (TagHas(s.enemies[i].name, k)) r.kinds.insert(k);
-        if (!TagHas(s.enemies[i].name, "ENEMY1")) ++r.firing;
+        for (const EnemyKind& k : kEnemyKinds)
+            if (&k != &kPlayerCraft && TagHas(s.enemies[i].name, k.tag)) r.kinds.insert(k.tag);
+        if (MovingKindOf(s.enemies[i].name) != nullptr) ++r.firing;
         r.hitPoints += s.enemies[i].hitPoints;
     }
     return r;
@@ -199,7 +199,7 @@ TEST(ContentStageSet, StagesGrowHarderAndTheLastHasEveryEnemyKind) {
         if (HasFatalFailure()) return;
     }
     Roster r[3] = {RosterOf(stages[0]), RosterOf(stages[1]), RosterOf(stages[2])};
-    EXPECT_EQ(r[2].kinds.size(), 5u) << "stage 3 lacks a kind of enemy";
+    EXPECT_EQ(r[2].kinds.size(), size_t(kEnemyKindCount - 1)) << "stage 3 lacks a kind of enemy";
     for (int i = 0; i < 2; ++i) {
         EXPECT_LT(r[i].firing, r[i + 1].firing) << "stage " << i + 2 << " has no more armed enemies than stage " << i + 1;
         EXPECT_LT(r[i].hitPoints, r[i + 1].hitPoints) << "stage " << i + 2 << " is not tougher than stage " << i + 1;

@@ -71,7 +71,8 @@ std::vector<uint8_t> Read(int x, int y, int w, int h) {
 
 // Camera at the origin looking along +z, the game's projection.
 void Camera(const Matrix& world) {
-    ApplyTransforms(world, MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix());
+    ApplyTransforms(
+        TransformSet{world, MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix()});
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Image decoding against the PngSuite and BMP Suite files, and hand-made
 // files whose pixels are known.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -85,7 +86,55 @@ std::vector<uint8_t> TinyBmp() {
     return b;
 }
 
+// A grey PNG of w x h texels, all black: a few bytes per row however wide.
+std::vector<uint8_t> BlankPng(uint32_t w, uint32_t h) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
+        const uint32_t n = uint32_t(data.size());
+        const uint8_t len[4] = {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
+        png.insert(png.end(), len, len + 4);
+        std::vector<uint8_t> body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        const uint32_t crc = uint32_t(crc32(0, body.data(), uInt(body.size())));
+        png.insert(png.end(), body.begin(), body.end());
+        const uint8_t c[4] = {uint8_t(crc >> 24), uint8_t(crc >> 16), uint8_t(crc >> 8), uint8_t(crc)};
+        png.insert(png.end(), c, c + 4);
+    };
+    chunk("IHDR", {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w), uint8_t(h >> 24),
+                   uint8_t(h >> 16), uint8_t(h >> 8), uint8_t(h), 8, 0, 0, 0, 0});
+    z_stream zs{};
+    deflateInit(&zs, 1);
+    std::vector<uint8_t> row(w + 1, 0), packed, out(1 << 16);
+    for (uint32_t y = 0; y <= h; ++y) {
+        zs.next_in = row.data();
+        zs.avail_in = y < h ? uInt(row.size()) : 0;
+        do {
+            zs.next_out = out.data();
+            zs.avail_out = uInt(out.size());
+            deflate(&zs, y < h ? Z_NO_FLUSH : Z_FINISH);
+            packed.insert(packed.end(), out.data(), zs.next_out);
+        } while (zs.avail_out == 0);
+    }
+    deflateEnd(&zs);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return png;
+}
+
 }  // namespace
+
+// An image over 4096 texels on a side is refused as a damaged one is, before
+// its pixels are decoded (a 8192 x 8192 PNG of a few dozen KB once took a
+// quarter of a gigabyte); 4096 itself is fine.
+TEST(ImageDecode, RefusesImagesOverFourThousandTexelsASide) {
+    EXPECT_TRUE(Decode(BlankPng(4096, 2)).ok) << ImageError();
+    EXPECT_TRUE(Decode(BlankPng(2, 4096)).ok) << ImageError();
+    EXPECT_FALSE(Decode(BlankPng(4097, 1)).ok);
+    EXPECT_FALSE(Decode(BlankPng(1, 4097)).ok);
+    const std::vector<uint8_t> huge = BlankPng(8192, 8192);
+    EXPECT_LT(huge.size(), 300000u);
+    EXPECT_FALSE(Decode(huge).ok);
+}
 
 // Every valid PngSuite file decodes at its size; every deliberately corrupt
 // one is refused, including the two whose only fault is a chunk checksum.

@@ -88,8 +88,8 @@ TEST(DeviceStates, DirectionalLightColours) {
     RdSetTexture(nullptr);
     // Direction (0, -sqrt 3, 1) * 7: towards +z and downwards.
     SetDirectionalLight(0, {0.0f, -1.7320508f * 7.0f, 7.0f}, 0.5f, 1.0f, 0.8f, 1.0f);
-    ApplyTransforms(MakeWorldMatrix({0, 0, 0}, {0, 0, 20}, {1, 1, 1}),
-                    MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix());
+    ApplyTransforms(TransformSet{MakeWorldMatrix({0, 0, 0}, {0, 0, 20}, {1, 1, 1}),
+                                 MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix()});
     RdDrawMesh(mesh, 0, 6);
     std::vector<uint8_t> p = Pixel(400, 300);
     const double c[3] = {0.5, 1.0, 0.8}, cd[3] = {0.6, 0.4, 1.0}, ca[3] = {0.2, 0.4, 0.0};

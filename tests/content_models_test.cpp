@@ -10,6 +10,7 @@
 
 #include "content_test_util.h"
 #include "core/actor.h"
+#include "core/enemy_kinds.h"
 #include "core/manifest.h"
 #include "formats/archive.h"
 #include "formats/stage_files.h"
@@ -17,8 +18,15 @@
 
 namespace {
 
-// Meshes the stage set-up loads from the archive, by enemy mesh slot.
-const char* const kCraftMeshes[] = {"zorbat.x", "mouse.x", "bship.x", "sito.x", "tank.x", "cannon.x", "air.x"};
+// Meshes the stage set-up loads from the archive: those of the kinds table.
+std::vector<const char*> CraftMeshes() {
+    std::vector<const char*> names;
+    for (const EnemyKind& kind : kEnemyKinds) {
+        names.push_back(kind.mesh);
+        if (kind.partMesh != nullptr) names.push_back(kind.partMesh);
+    }
+    return names;
+}
 
 struct Box3 {
     Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
@@ -70,7 +78,8 @@ void ExpectTexturesPresent(const XMeshData& m, const std::string& dir, const cha
 TEST(ContentModels, EveryMeshTheGameLooksUpLoadsWithItsTextures) {
     REQUIRE_DATA_FILE("data/xfiles/xfiles.arx");
     std::vector<const char*> names(kShotMeshFiles, kShotMeshFiles + kShotMeshCount);
-    names.insert(names.end(), std::begin(kCraftMeshes), std::end(kCraftMeshes));
+    const std::vector<const char*> craft = CraftMeshes();
+    names.insert(names.end(), craft.begin(), craft.end());
     for (const char* name : names) {
         XMeshData m;
         std::string error;
@@ -98,7 +107,8 @@ TEST(ContentModels, FacesTurnOutwardSoCullingShowsTheOutside) {
     // the front, a closed surface encloses a positive signed volume, and the
     // stored normals (which light the faces) agree with the winding.
     std::vector<const char*> names(kShotMeshFiles, kShotMeshFiles + kShotMeshCount);
-    names.insert(names.end(), std::begin(kCraftMeshes), std::end(kCraftMeshes));
+    const std::vector<const char*> craft = CraftMeshes();
+    names.insert(names.end(), craft.begin(), craft.end());
     auto check = [](const XMeshData& m, const char* name) {
         double volume = 0;
         size_t agree = 0, faces = m.indices.size() / 3;
@@ -154,27 +164,25 @@ TEST(ContentModels, CraftFillTheCollidersOfTheStageFiles) {
     REQUIRE_DATA_FILE("data/bin/c3.pxd");
     // Stage 3 has every kind; each kind has the same collider in every stage
     // (ContentStages checks the files agree with each other through this one).
-    const char* tags[] = {"ZORBAT", "ENEMY1", "ENEMY2", "ENEMY3", "ENEMY4", "ENEMY5"};
-    const char* meshes[] = {"zorbat.x", "mouse.x", "bship.x", "sito.x", "tank.x", "air.x"};
     for (int stage = 1; stage <= 3; ++stage) {
         const std::string path = DataPath("data/bin/c" + std::to_string(stage) + ".pxd");
         for (int k = 0;; ++k) {
             Actor actor{};
             Collider collider{};
             if (!ReadActorBlock(path.c_str(), k, &actor, &collider)) break;
-            for (int t = 0; t < 6; ++t) {
-                if (std::string(actor.name) != tags[t]) continue;
+            for (const EnemyKind& kind : kEnemyKinds) {
+                if (std::string(actor.name) != kind.tag) continue;
                 XMeshData m;
                 std::string error;
-                ASSERT_TRUE(LoadArchiveMesh(meshes[t], &m, &error)) << error;
+                ASSERT_TRUE(LoadArchiveMesh(kind.mesh, &m, &error)) << error;
                 Box3 extent = Extent(m);
-                if (t == 4) {  // the tank is drawn as hull and turret
-                    XMeshData turret;
-                    ASSERT_TRUE(LoadArchiveMesh("cannon.x", &turret, &error)) << error;
-                    extent.Add(Extent(turret));
+                if (kind.partMesh != nullptr) {  // the tank is drawn as hull and turret
+                    XMeshData part;
+                    ASSERT_TRUE(LoadArchiveMesh(kind.partMesh, &part, &error)) << error;
+                    extent.Add(Extent(part));
                 }
                 ExpectSameExtent(extent, ColliderExtent(collider, Vec3{0, 0, 0}),
-                                 std::string(meshes[t]) + " in stage " + std::to_string(stage));
+                                 std::string(kind.mesh) + " in stage " + std::to_string(stage));
             }
             ReleaseActor(&actor, &collider);
         }

@@ -2,6 +2,7 @@
 // file it cannot use, no sound device, no display. It says what is wrong and
 // exits cleanly, or plays on, but never crashes or hangs.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -31,6 +32,12 @@ TEST(Faults, NoDisplayGivesAClearMessageAndNonZeroExit) {
 // select from 81, stage 1 loads on 86, the countdown runs 87..267, play from 267.
 constexpr const char* kIntoStageOne = "80 tap RETURN\n85 tap RETURN\n";
 
+struct Missing {
+    const char* file;     // under data/
+    const char* message;  // expected on stderr, or "" for none
+    bool quits;           // the game ends at once
+};
+
 class DamagedData : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,13 +58,28 @@ protected:
                      "/zorbat-harness' --frames " + std::to_string(frames) +
                      " --script script.txt --state " + std::to_string(frames) + ":end.json");
     }
+    // One run of 300 frames with data/FILE moved aside and `replace` making
+    // what stands in its place (nothing, for a missing file); the file is put
+    // back. Checks a clean exit, the message and whether the game ended early.
+    template <typename Replace>
+    void RunWithout(const Missing& m, Replace replace) {
+        const fs::path file = dir_ / "data" / m.file;
+        const fs::path aside = dir_ / "aside";
+        fs::rename(file, aside);
+        replace(file);
+        fs::remove(dir_ / "end.json");
+        const std::string out = Run(300);
+        fs::remove(file);
+        fs::rename(aside, file);
+        // Never a crash or a hang; a file the game cannot do without is a failure.
+        ASSERT_EQ(out.substr(0, 2), m.quits ? "1|" : "0|") << out;
+        if (*m.message) {
+            EXPECT_NE(out.find(m.message), std::string::npos) << out;
+        }
+        // A quit ends the run early, so the last frame's state never comes.
+        EXPECT_EQ(fs::exists(dir_ / "end.json"), !m.quits) << out;
+    }
     fs::path dir_;
-};
-
-struct Missing {
-    const char* file;     // under data/
-    const char* message;  // expected on stderr, or "" for none
-    bool quits;           // the game ends at once
 };
 
 TEST_F(DamagedData, EachMissingFileGivesItsMessageAndACleanExit) {
@@ -73,22 +95,39 @@ TEST_F(DamagedData, EachMissingFileGivesItsMessageAndACleanExit) {
         {"bin/c1.pxd", "ステージファイルが開けません", true},
         {"bin/m1.pxd", "ステージファイルが開けません", true},
     };
-    const fs::path data = dir_ / "data";
     for (const Missing& m : cases) {
         SCOPED_TRACE(m.file);
-        const fs::path file = data / m.file;
-        const fs::path aside = dir_ / "aside";
-        fs::rename(file, aside);
-        fs::remove(dir_ / "end.json");
-        const std::string out = Run(300);
-        fs::rename(aside, file);
-        // Never a crash or a hang; a file the game cannot do without is a failure.
-        ASSERT_EQ(out.substr(0, 2), m.quits ? "1|" : "0|") << out;
-        if (*m.message) {
-            EXPECT_NE(out.find(m.message), std::string::npos) << out;
+        RunWithout(m, [](const fs::path&) {});
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Special files where data files belong: a FIFO once blocked the open for
+// ever and /dev/zero was read for ever (or up to a size limit). Each is now
+// refused at once, with the message the missing file gives.
+TEST_F(DamagedData, SpecialFilesInPlaceOfTheDataAreRefusedAtOnce) {
+    const Missing cases[] = {
+        {"bin/c1.pxd", "ステージファイルが開けません", true},
+        {"bin/m1.pxd", "ステージファイルが開けません", true},
+        {"images/images.arx", "画像\"NowLoading.png\"が見つかりませんでした", true},
+        {"musics/music_s1.mid", "楽曲ファイルの読み込みに失敗", true},
+        {"xfiles/maps/floor_1.x", "メッシュデータの読み込みに失敗", true},
+        {"sounds/beam.wav", "not a regular file", false},
+        {"bin/hiscore.pxd", "the hiscore file cannot be read (not a regular file)", false},
+    };
+    // The hiscore file is made at start when missing: one to move aside.
+    std::ofstream(dir_ / "data" / "bin" / "hiscore.pxd") << "";
+    for (const Missing& m : cases) {
+        for (bool fifo : {true, false}) {
+            SCOPED_TRACE(std::string(m.file) + (fifo ? " as a FIFO" : " as /dev/zero"));
+            RunWithout(m, [fifo](const fs::path& file) {
+                if (fifo)
+                    mkfifo(file.c_str(), 0666);
+                else
+                    fs::create_symlink("/dev/zero", file);
+            });
+            if (HasFatalFailure()) return;
         }
-        // A quit ends the run early, so the last frame's state never comes.
-        EXPECT_EQ(fs::exists(dir_ / "end.json"), !m.quits) << out;
     }
 }
 

@@ -219,7 +219,8 @@ TEST(SpriteDraw, WorldQuadIsLitByThePreset) {
     Material m{};
     m.ambient = {0.8f, 0.8f, 0.4f, 1};
     RdSetMaterial(m);
-    ApplyTransforms(MatIdentity(), MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix());
+    ApplyTransforms(
+        TransformSet{MatIdentity(), MakeViewMatrix({0, 0, 0}, {0, 0, 1}), MakeProjectionMatrix()});
     const uint8_t white[4] = {255, 255, 255, 255};
     RdTexture* plain = RdCreateTexture(1, 1, white);
     Texture whiteTex{plain, 1, 1};
