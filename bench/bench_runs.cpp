@@ -252,14 +252,24 @@ BENCHMARK_CAPTURE(FramePacing, max_interval, true)
 
 // The loudest play there is, as the speakers get it: stage 3 three times
 // over, both weapons held from the first play frame on and the craft
-// climbing while the enemies fire back until they shoot it down (it lasts
-// 266 frames each time), in real time, with SDL's disk audio driver writing
-// every sample the mixer makes to a file. A sample at full scale is a
-// clipped one; the mixer's limiter keeps the mix at -1 dBFS at most.
+// climbing while the enemies fire back until they shoot it down, in real
+// time, with SDL's disk audio driver writing every sample the mixer makes to
+// a file. A sample at full scale is a clipped one; the mixer's limiter keeps
+// the mix at -1 dBFS at most.
+//
+// The craft's 150 life lasts 283 play frames here, and each round from one
+// title to the next takes 700 frames; a change to stage 3 that moves these
+// shows as "did not play stage 3 three times" rather than as a quiet run.
+constexpr int kLoudPlayFrames = 283;
+constexpr int kLoudRound = 700;
+constexpr int kLoudFirstTitle = 53;
+constexpr int kLoudFrames = kLoudFirstTitle + 3 * kLoudRound;
+
 std::string LoudScript() {
     std::string s = "270 button 0 down\n270 button 1 down\n";
-    // The title appears on these frames: at start and after each game over.
-    for (int title : {53, 736, 1419}) {
+    // The title appears at start and after each game over.
+    for (int round = 0; round < 3; ++round) {
+        const int title = kLoudFirstTitle + round * kLoudRound;
         const int play = title + 216;
         for (const auto& [at, what] : {std::pair{27, "tap RETURN"}, {29, "tap DOWN"}, {31, "tap DOWN"},
                                        {33, "tap SPACE"}}) {
@@ -280,7 +290,7 @@ void MixPeaks(benchmark::State& state) {
     }
     close(fd);
     const std::string script = LoudScript();
-    const Run run = LaunchHarness(2102, true, script.c_str(),
+    const Run run = LaunchHarness(kLoudFrames, true, script.c_str(),
                                   std::string("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=") + raw);
     std::ifstream in(raw, std::ios::binary);
     std::vector<float> samples;
@@ -290,7 +300,7 @@ void MixPeaks(benchmark::State& state) {
     int playFrames = 0;
     for (const FrameTime& f : run.frames) playFrames += f.scene == kScenePlay;
     for (auto _ : state) {
-        if (!run.ok || samples.empty() || playFrames != 3 * 266) {
+        if (!run.ok || samples.empty() || playFrames != 3 * kLoudPlayFrames) {
             state.SkipWithError(run.ok ? (samples.empty() ? "the disk audio driver wrote nothing"
                                                           : "the run did not play stage 3 three times")
                                        : run.why.c_str());
