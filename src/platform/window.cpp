@@ -246,13 +246,16 @@ void PlatformDrawableSize(int* width, int* height) {
 bool PlatformResizeWindow(int width, int height) {
     if (!g_window) return false;
     SDL_SetWindowSize(g_window, width, height);
-    for (int i = 0; i < 200; ++i) {
+    // By the clock, not by a count of tries: on a loaded machine the X
+    // server can take more than a second to answer.
+    const Uint32 start = SDL_GetTicks();
+    do {
         SDL_PumpEvents();
         int w = 0, h = 0;
         SDL_GetWindowSize(g_window, &w, &h);
         if (w == width && h == height) return true;
         SDL_Delay(5);
-    }
+    } while (SDL_GetTicks() - start < 5000);
     return false;
 }
 

@@ -34,7 +34,7 @@ void PlatformToggleFullscreen();
 // high-density display), and its size in points.
 void PlatformDrawableSize(int* width, int* height);
 void PlatformWindowSize(int* width, int* height);
-// Sets the window's size (in points) and waits, up to a second, until its
+// Sets the window's size (in points) and waits, up to 5 seconds, until its
 // drawable has followed (benchmarks and tests); false when it did not.
 bool PlatformResizeWindow(int width, int height);
 
