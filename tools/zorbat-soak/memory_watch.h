@@ -1,8 +1,8 @@
-// Resident memory over a soak run. Resident size goes up and down by a
-// megabyte or two as screens and stages are swapped (textures, meshes and the
+// Memory over a soak run (heap in use, resident size). Both go up and down by
+// a megabyte or two as screens and stages are swapped (textures, meshes and the
 // driver's buffers freed and made again, the allocator giving pages back), so
 // the warm-up's level is its highest sample, not a single one that may fall in
-// such a dip; after the warm-up, the highest sample may not rise 1 MB above it.
+// such a dip; after the warm-up, the highest sample is measured against it.
 #pragma once
 
 struct MemoryWatch {
