@@ -1,5 +1,5 @@
 // Keyboard state by virtual-key code, the seven logical buttons with their
-// edge latches, and the menu cursor.
+// keys and edge latches, and the menu cursor.
 #pragma once
 #include <cstdint>
 
@@ -30,8 +30,28 @@ enum : uint8_t {
 extern uint8_t KeyState[256];
 extern uint8_t ButtonState[kButtonCount];
 
+// The two keys (virtual-key codes, 0 for none) that hold each button down.
+// The player's settings may change them; the defaults are the game's own.
+constexpr int kKeysPerButton = 2;
+struct ButtonKeyTable {
+    uint8_t keys[kButtonCount][kKeysPerButton];
+};
+// One row per button, in button order: A or Left, D or Right, W or Up, S or
+// Down, Space, Shift, Enter or Ctrl.
+constexpr ButtonKeyTable kDefaultButtonKeys = {{
+    {'A', VK_LEFT}, {'D', VK_RIGHT}, {'W', VK_UP}, {'S', VK_DOWN},
+    {VK_SPACE, 0}, {VK_SHIFT, 0}, {VK_RETURN, VK_CONTROL},
+}};
+extern ButtonKeyTable ButtonKeys;
+// Buttons held by a game controller (written by the input mapping), 0 or 1.
+extern uint8_t PadButtonState[kButtonCount];
+// 1 during a countdown or play frame whose scene is to pause as if Enter had
+// been pressed: the window lost the focus (see the input mapping).
+extern int FocusPauseRequest;
+
 void UpdateButtons();
 int ButtonPressed(int button);
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
-// Clears key state, button state and latches (program start and tests).
+// Clears key state, pad buttons, button state and latches (program start and
+// tests); the button keys are left as they are.
 void ResetInput();
