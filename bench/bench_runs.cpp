@@ -63,14 +63,15 @@ std::string Workspace(const char* script) {
     return dir.string();
 }
 
-Run LaunchHarness(int frames, bool realtime, const char* script) {
+// `env` is put before the command (variables for the run, such as the audio driver).
+Run LaunchHarness(int frames, bool realtime, const char* script, const std::string& env = "") {
     Run run;
     const std::string dir = Workspace(script);
     if (dir.empty()) {
         run.why = "no game data in the build directory";
         return run;
     }
-    const std::string cmd = std::string("exec ") + ZORBAT_BINARY_DIR + "/zorbat-harness --frames " +
+    const std::string cmd = "exec env " + env + " " + ZORBAT_BINARY_DIR + "/zorbat-harness --frames " +
                             std::to_string(frames) + (realtime ? " --realtime" : "") +
                             " --timings --script " + dir + "/script.txt --dir " + dir + " 2>/dev/null";
     run.launched = MonotonicMs();
@@ -248,5 +249,78 @@ BENCHMARK_CAPTURE(FramePacing, p99_interval, false)
     ->Name("FramePacing/p99_interval")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FramePacing, max_interval, true)
     ->Name("FramePacing/max_interval")->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The loudest play there is, as the speakers get it: stage 3 three times
+// over, both weapons held from the first play frame on and the craft
+// climbing while the enemies fire back until they shoot it down, in real
+// time, with SDL's disk audio driver writing every sample the mixer makes to
+// a file. A sample at full scale is a clipped one; the mixer's limiter keeps
+// the mix at -1 dBFS at most.
+//
+// The craft's 150 life lasts 283 play frames here, and each round from one
+// title to the next takes 700 frames; a change to stage 3 that moves these
+// shows as "did not play stage 3 three times" rather than as a quiet run.
+constexpr int kLoudPlayFrames = 283;
+constexpr int kLoudRound = 700;
+constexpr int kLoudFirstTitle = 53;
+constexpr int kLoudFrames = kLoudFirstTitle + 3 * kLoudRound;
+
+std::string LoudScript() {
+    std::string s = "270 button 0 down\n270 button 1 down\n";
+    // The title appears at start and after each game over.
+    for (int round = 0; round < 3; ++round) {
+        const int title = kLoudFirstTitle + round * kLoudRound;
+        const int play = title + 216;
+        for (const auto& [at, what] : {std::pair{27, "tap RETURN"}, {29, "tap DOWN"}, {31, "tap DOWN"},
+                                       {33, "tap SPACE"}}) {
+            s += std::to_string(title + at) + " " + what + "\n";
+        }
+        s += std::to_string(play + 1) + " down SPACE\n" + std::to_string(play + 131) + " up SPACE\n";
+        s += std::to_string(play + 60) + " mouse 60 0\n" + std::to_string(play + 200) + " mouse -120 0\n";
+    }
+    return s;
+}
+
+void MixPeaks(benchmark::State& state) {
+    char raw[] = "/tmp/zorbat-bench-audio-XXXXXX";
+    const int fd = mkstemp(raw);
+    if (fd < 0) {
+        state.SkipWithError("cannot make a scratch file");
+        return;
+    }
+    close(fd);
+    const std::string script = LoudScript();
+    const Run run = LaunchHarness(kLoudFrames, true, script.c_str(),
+                                  std::string("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=") + raw);
+    std::ifstream in(raw, std::ios::binary);
+    std::vector<float> samples;
+    float v;
+    while (in.read(reinterpret_cast<char*>(&v), sizeof v)) samples.push_back(v);
+    std::remove(raw);
+    int playFrames = 0;
+    for (const FrameTime& f : run.frames) playFrames += f.scene == kScenePlay;
+    for (auto _ : state) {
+        if (!run.ok || samples.empty() || playFrames != 3 * kLoudPlayFrames) {
+            state.SkipWithError(run.ok ? (samples.empty() ? "the disk audio driver wrote nothing"
+                                                          : "the run did not play stage 3 three times")
+                                       : run.why.c_str());
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(samples.size()) / (2.0 * 44100.0));
+    }
+    double peak = 0.0, sum = 0.0;
+    long clipped = 0;
+    for (float x : samples) {
+        const double a = std::fabs(static_cast<double>(x));
+        peak = std::max(peak, a);
+        sum += a * a;
+        clipped += a >= 1.0;
+    }
+    state.counters["clipped"] = static_cast<double>(clipped);
+    state.counters["peak_dBFS"] = peak > 0.0 ? 20.0 * std::log10(peak) : -200.0;
+    state.counters["rms_dBFS"] = 10.0 * std::log10(sum / static_cast<double>(samples.size()) + 1e-30);
+    state.counters["play_frames"] = playFrames;
+}
+BENCHMARK(MixPeaks)->Name("MixPeaks/stage3_all_weapons")->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -150,10 +150,9 @@ inline void BuildHeaviestStage(bool ownBuildings = true) {
     MouseInit();
     WindowActive = 1;
     for (int b = 0; b < 2; ++b) {
-        PlatformInjectEvent(PlatformEvent{EvMouseButton, b, 0, 0, 1});
+        PlatformInjectEvent(PlatformEvent{EvMouseButton, b, 0, 0, 1, 0});
         PlatformEvent ev;
-        while (PlatformNextEvent(&ev)) {
-        }
+        while (PlatformNextEvent(&ev)) PlatformMouseFeed(ev);
     }
     SceneId = ScenePlay;
     StageTime = 5400;

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < r.eventCount; ++i) {
         const ReplayEvent& e = r.events[i];
         if (e.frame < 0 || e.frame >= r.frames || (i > 0 && e.frame < r.events[i - 1].frame)) std::abort();
-        if (e.kind > ReplayFocusIn || e.code > 6) std::abort();
+        if (e.kind > ReplayFocusPause || e.code > 6) std::abort();
     }
     if (r.checks[r.checkCount - 1].frame != r.frames - 1) std::abort();
     const std::string text = FormatReplay(r);

@@ -117,12 +117,11 @@ public:
     static void Deliver(const PlatformEvent& ev) {
         PlatformInjectEvent(ev);
         PlatformEvent out;
-        while (PlatformNextEvent(&out)) {
-        }
+        while (PlatformNextEvent(&out)) PlatformMouseFeed(out);
     }
-    static void MouseMove(int dx, int dy) { Deliver(PlatformEvent{EvMouseMotion, 0, dx, dy, 0}); }
+    static void MouseMove(int dx, int dy) { Deliver(PlatformEvent{EvMouseMotion, 0, dx, dy, 0, 0}); }
     static void MouseHold(int button, bool down) {
-        Deliver(PlatformEvent{EvMouseButton, button, 0, 0, down ? 1 : 0});
+        Deliver(PlatformEvent{EvMouseButton, button, 0, 0, down ? 1 : 0, 0});
     }
 
     // One frame of play without the drawing.

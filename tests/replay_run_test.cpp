@@ -153,17 +153,28 @@ TEST_F(ReplayRun, AnAttemptAfterOthersPlaysTheSameInAFreshGame) {
     EXPECT_EQ(out.substr(0, 2), "0|") << out;
 }
 
-// zorbat --replay in the window, at real speed: a short attempt (into stage 1,
-// paused in its countdown and quit). No hiscore file is made where there was
-// none, and nothing is recorded.
-TEST_F(ReplayRun, WatchingAReplayLeavesThePlayersFilesAlone) {
-    std::ofstream(dir_ / "short.txt") << "80 tap RETURN\n86 tap SPACE\n100 tap RETURN\n103 tap DOWN\n106 tap SPACE\n";
-    ASSERT_EQ(Harness("--frames 110 --script short.txt --record short.replay").substr(0, 2), "0|");
+// zorbat --replay in the window, at real speed: a short attempt into stage 1,
+// its countdown paused by a lost focus (the player's setting) and by Enter,
+// then quit. It plays as recorded under the player's own keys, where Enter
+// and Down are bound elsewhere; no hiscore file is made where there was none,
+// and nothing is recorded.
+TEST_F(ReplayRun, WatchingAReplayPlaysItUnderAnyKeysAndLeavesThePlayersFilesAlone) {
+    std::ofstream(dir_ / "short.txt") << "80 tap RETURN\n86 tap SPACE\n100 focus out\n104 focus in\n110 tap RETURN\n"
+                                         "120 tap RETURN\n123 tap DOWN\n126 tap SPACE\n";
+    ASSERT_EQ(Harness("--frames 130 --pause-on-focus-loss --script short.txt --record short.replay").substr(0, 2),
+              "0|");
+    ASSERT_NE(Slurp((dir_ / "short.replay").string()).find(" focus pause\n"), std::string::npos);
+    const std::string checked = Harness("--replay short.replay --verify");
+    EXPECT_EQ(checked.substr(0, 2), "0|") << checked;
     OwnStageFiles();
     const fs::path home = dir_ / "home";
+    const fs::path config = dir_ / "config";
     fs::create_directories(home);
+    fs::create_directories(config / "zorbat");
+    std::ofstream(config / "zorbat" / "settings.ini") << "[keys]\nenter = P\ndown = K\nspace = Return\n";
     const std::string out = Shell("cd '" + dir_.string() + "' && env -u ZORBAT_DATA_DIR XDG_DATA_HOME='" +
-                                  home.string() + "' timeout 60 '" ZORBAT_BINARY_DIR "/zorbat' --replay short.replay");
+                                  home.string() + "' XDG_CONFIG_HOME='" + config.string() + "' timeout 60 '"
+                                  ZORBAT_BINARY_DIR "/zorbat' --replay short.replay");
     EXPECT_EQ(out.substr(0, 2), "0|") << out;
     EXPECT_EQ(out.find("differently"), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir_ / "data" / "bin" / "hiscore.pxd"));

@@ -74,24 +74,45 @@ TEST_F(SoundMixer, WithoutRestartAPlayingSoundGoesOnAndAFinishedOneStartsAgain) 
     EXPECT_EQ(Render(10)[0], RampSample(0) * kUnit);
 }
 
-TEST_F(SoundMixer, SlotsMixAndTheSumIsClamped) {
+TEST_F(SoundMixer, SlotsMixAndALoudSumIsLimitedBelowFullScale) {
     ASSERT_EQ(LoadWave(0, RampWave("ramp.wav", 100).c_str()), 1);
-    ASSERT_EQ(LoadWave(1, WriteTemp("loud.wav", MakeWave(1, kRate, 16, Samples16(std::vector<int>(100, 32000))))
+    ASSERT_EQ(LoadWave(1, WriteTemp("loud.wav", MakeWave(1, kRate, 16, Samples16(std::vector<int>(2000, 28000))))
                               .c_str()),
               1);
     PlaySound(0, 1);
     std::vector<float> one = Render(1);
     EXPECT_EQ(one[0], RampSample(0) * kUnit);
+    // 28000 is under the ceiling, 28000 + the ramp soon over it: the sum is
+    // held at the ceiling rather than clipped at full scale.
+    PlaySound(1, 1);
+    std::vector<float> loud = Render(10);
+    EXPECT_EQ(loud[0], (28000 + RampSample(1)) * kUnit);  // the first ramp still sounds
     PlaySound(0, 1);
-    PlaySound(1, 1);
-    std::vector<float> both = Render(50);
-    EXPECT_FLOAT_EQ(both[0], (RampSample(0) + 32000) * kUnit);
-    EXPECT_EQ(both[2 * 49], 1.0f);  // 32000 + 800 is past full scale
-    Render(100);
+    std::vector<float> both = Render(2000);
+    EXPECT_FLOAT_EQ(both[2 * 99], kMixCeiling);  // 28000 + 1600
+    for (float v : both) ASSERT_LE(std::fabs(v), kMixCeiling);
+    EXPECT_GT(AudioLimitedSamples(), 0u);
+    // The gain comes back up; once it has, a quiet sound plays at its own level.
+    Render(kRate * 2);
+    PlaySound(0, 1);
+    EXPECT_EQ(Render(1)[0], RampSample(0) * kUnit);
     // The same slot never overlaps itself: two restarts give one sound.
-    PlaySound(1, 1);
-    PlaySound(1, 1);
-    EXPECT_FLOAT_EQ(Render(1)[0], 32000 * kUnit);
+    PlaySound(0, 1);
+    PlaySound(0, 1);
+    EXPECT_EQ(Render(1)[0], RampSample(0) * kUnit);
+}
+
+TEST_F(SoundMixer, PlayerVolumesScaleEffectsAndMuteSilencesThem) {
+    ASSERT_EQ(LoadWave(0, RampWave("ramp.wav", 100).c_str()), 1);
+    AudioSetVolumes(100, 50, false);
+    PlaySound(0, 1);
+    EXPECT_FLOAT_EQ(Render(1)[0], RampSample(0) * kUnit * 0.25f);
+    AudioSetVolumes(100, 100, true);
+    PlaySound(0, 1);
+    EXPECT_EQ(Render(1)[0], 0.0f);
+    AudioSetVolumes(100, 100, false);
+    PlaySound(0, 1);
+    EXPECT_EQ(Render(1)[0], RampSample(0) * kUnit);
 }
 
 TEST_F(SoundMixer, EmptyAndOutOfRangeSlotsAndFailedLoadsAreSilent) {

@@ -10,14 +10,23 @@ namespace {
 int ButtonLatch[kButtonCount];
 }  // namespace
 
+uint8_t PadButtonState[kButtonCount];
+int FocusPauseRequest = 0;
+
+ButtonKeyTable ButtonKeys = kDefaultButtonKeys;
+
+// A button is down while either of its keys is, or the controller holds it.
+// Key bytes are only ever 0 or 1, so "either byte is 1" (Enter and Ctrl) and
+// "either byte is non-zero" (the others) are one rule.
 void UpdateButtons() {
-    ButtonState[ButtonLeft] = (KeyState['A'] != 0 || KeyState[VK_LEFT] != 0);
-    ButtonState[ButtonRight] = (KeyState['D'] != 0 || KeyState[VK_RIGHT] != 0);
-    ButtonState[ButtonUp] = (KeyState['W'] != 0 || KeyState[VK_UP] != 0);
-    ButtonState[ButtonDown] = (KeyState['S'] != 0 || KeyState[VK_DOWN] != 0);
-    ButtonState[ButtonSpace] = KeyState[VK_SPACE];
-    ButtonState[ButtonShift] = KeyState[VK_SHIFT];
-    ButtonState[ButtonEnter] = (KeyState[VK_RETURN] == 1 || KeyState[VK_CONTROL] == 1);
+    for (int b = 0; b < kButtonCount; ++b) {
+        bool down = PadButtonState[b] != 0;
+        for (int k = 0; k < kKeysPerButton; ++k) {
+            const uint8_t vk = ButtonKeys.keys[b][k];
+            if (vk != 0 && KeyState[vk] != 0) down = true;
+        }
+        ButtonState[b] = down ? 1 : 0;
+    }
 }
 
 int HeldButtons() {
@@ -32,10 +41,10 @@ int HeldButtons() {
 }
 
 void HoldButtons(int mask) {
-    static const uint8_t kFirstKey[kButtonCount] = {'A', 'D', 'W', 'S', VK_SPACE, VK_SHIFT, VK_RETURN};
+    // Held as a controller holds them, with every key up: the keys the
+    // player's settings bind (two buttons may even share one) play no part.
     std::memset(KeyState, 0, sizeof KeyState);
-    for (int b = 0; b < kButtonCount; ++b)
-        if (mask & (1 << b)) KeyState[kFirstKey[b]] = 1;
+    for (int b = 0; b < kButtonCount; ++b) PadButtonState[b] = (mask >> b) & 1;
 }
 
 int ButtonPressed(int button) {
@@ -80,4 +89,6 @@ void ResetInput() {
     std::memset(KeyState, 0, sizeof KeyState);
     std::memset(ButtonState, 0, sizeof ButtonState);
     std::memset(ButtonLatch, 0, sizeof ButtonLatch);
+    std::memset(PadButtonState, 0, sizeof PadButtonState);
+    FocusPauseRequest = 0;
 }

@@ -17,6 +17,8 @@
 namespace {
 
 const char* const kEndNames[4] = {"clear", "gameover", "timeout", "quit"};
+// The focus events in their order from ReplayFocusOut on.
+const char* const kFocusNames[3] = {"out", "in", "pause"};
 const char* const kButtonNames[7] = {"left", "right", "up", "down", "space", "shift", "enter"};
 constexpr size_t kMaxLine = 512;
 
@@ -200,8 +202,8 @@ private:
             } else if (what == "button" && w_.size() == 4 && Int(w_[2], 0, 2, &v) && (w_[3] == "down" || w_[3] == "up")) {
                 e.kind = w_[3] == "down" ? ReplayButtonDown : ReplayButtonUp;
                 e.code = uint8_t(v);
-            } else if (what == "focus" && w_.size() == 3 && (w_[2] == "out" || w_[2] == "in")) {
-                e.kind = w_[2] == "out" ? ReplayFocusOut : ReplayFocusIn;
+            } else if (what == "focus" && w_.size() == 3 && (v = IndexOf(kFocusNames, 3, w_[2])) >= 0) {
+                e.kind = uint8_t(ReplayFocusOut + v);
             } else {
                 return Fail("unknown input '" + line_ + "'");
             }
@@ -307,7 +309,7 @@ std::string FormatReplay(const Replay& r) {
                               e.kind == ReplayButtonDown ? "down" : "up");
                 break;
             default:
-                std::snprintf(buf, sizeof buf, "%d focus %s\n", e.frame, e.kind == ReplayFocusOut ? "out" : "in");
+                std::snprintf(buf, sizeof buf, "%d focus %s\n", e.frame, kFocusNames[(e.kind - ReplayFocusOut) % 3]);
                 break;
         }
         t += buf;

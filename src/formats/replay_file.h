@@ -20,6 +20,7 @@
 //   130 button 0 down              a mouse button (0 left, 1 right, 2 middle)
 //   415 release space
 //   900 focus out                  the window lost (or regained) activation
+//   900 focus pause                the lost focus asks for a pause (a setting)
 //   digests
 //   59 0123456789abcdef 1a2b...    frame, its full digest, then the low 16 bits
 //                                  of every frame's digest since the last line
@@ -56,6 +57,7 @@ enum ReplayEventKind : uint8_t {
     ReplayButtonUp,
     ReplayFocusOut,
     ReplayFocusIn,
+    ReplayFocusPause,  // a pause asked for by a lost focus, from this frame on until taken
 };
 
 struct ReplayEvent {

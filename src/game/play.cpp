@@ -31,7 +31,8 @@ int AnyEnemyAlive(const Actor* actors, int count) {
 
 void PlayUpdate() {
     UpdateButtons();
-    if (ButtonPressed(ButtonEnter)) {
+    // A lost focus (when the player asked for it) pauses as Enter does.
+    if (ButtonPressed(ButtonEnter) || FocusPauseRequest) {
         PlaySound(SndPause, 1);
         SceneId = ScenePause;  // the frame goes on
     }

@@ -32,9 +32,25 @@ void AudioSetSound(int slot, std::vector<int16_t>&& stereo);
 // when the slot is not already playing. A sound plays once, never loops.
 void AudioPlay(int slot, bool restart);
 
+// The player's volumes, on top of the game's own music fades: music and
+// effects from 0 (silent) to 100 (as the game plays them), and a mute.
+void AudioSetVolumes(int music, int effects, bool mute);
+// Linear gain of a volume of 0 to 100 (its square: half way is a quarter,
+// about -12 dB, as the ear judges loudness).
+float VolumeGain(int volume);
+
+// The ceiling of the mix, -1 dB below full scale: the limiter keeps every
+// sample within it.
+constexpr float kMixCeiling = 0.89125094f;
+
 // Mixes `frames` stereo frames into `out` (float, interleaved): the music
-// synthesizer first, then every playing slot, clamped to [-1, 1].
+// synthesizer first, then every playing slot, summed in floating point (so
+// with room above full scale), then limited to kMixCeiling. A mix that stays
+// within the ceiling passes unchanged; a louder one is turned down at once
+// and let back up over a tenth of a second, so it never clips.
 // Called by the device callback, or directly when opened offline.
 void AudioRender(float* out, int frames);
+// Samples the limiter turned down since the mixer opened (tests, figures).
+uint64_t AudioLimitedSamples();
 // Frames mixed since the mixer opened (read from any thread).
 uint64_t AudioFramesRendered();

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/math3d.h"
+#include "platform/letterbox.h"
 
 struct Color4 {
     float r, g, b, a;
@@ -35,7 +36,8 @@ enum RdTexOp { RD_TOP_DISABLE = 1, RD_TOP_SELECTARG1 = 2, RD_TOP_SELECTARG2 = 3,
 enum RdTexArg { RD_TA_DIFFUSE = 0, RD_TA_CURRENT = 1, RD_TA_TEXTURE = 2 };
 enum RdTransform { RD_WORLD = 0, RD_VIEW = 1, RD_PROJECTION = 2 };
 
-// Pre-transformed screen vertex: pixels, origin top-left of the 800 x 600 view.
+// Pre-transformed screen vertex: pixels, origin top-left of the 800 x 600
+// view (whatever size the window draws the view at).
 struct ScreenVertex {
     float x, y, z, rhw;
     uint32_t diffuse;  // ARGB
@@ -89,7 +91,8 @@ void RdSetMaterial(const Material& m);
 void RdSetLight(int index, const Light& light);
 void RdEnableLight(int index, bool on);
 Viewport RdGetViewport();
-// Viewport of the current target, pixels from its top-left corner.
+// Viewport of the current target, from its top-left corner: pixels of an
+// off-screen target, view units (800 x 600) of the back buffer.
 void RdSetViewport(const Viewport& vp);
 
 // Textures: RGBA8 pixels, rows top to bottom.
@@ -133,7 +136,13 @@ void RdReleaseRenderTarget(RdRenderTarget* rt);
 // costs time, so only frames that are wanted are copied).
 void RdCaptureNextPresent();
 // The 800 x 600 picture of the last present, RGBA8, rows top to bottom;
-// false unless that present was asked to be captured.
+// false unless that present was asked to be captured and the view was drawn
+// at 800 x 600.
 bool RdReadLastFrame(uint8_t* rgba);
-// The current target's pixels now (tests), RGBA8, rows top to bottom.
+// The last captured present as it was: the whole window (width x height,
+// RGBA8, rows top to bottom) and the view's rectangle in it. False unless
+// that present was asked to be captured. Valid until the next capture.
+bool RdLastPresent(const uint8_t** rgba, int* width, int* height, ViewRect* view);
+// The current target's pixels now (tests), RGBA8, rows top to bottom; for
+// the back buffer in its own pixels (800 x 600 in a window of that size).
 bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba);

@@ -24,30 +24,6 @@ void FlushWorldQuads() {
 
 }  // namespace
 
-// The off-screen frame, for a window whose drawable is not 800 x 600.
-bool CreateOffscreenFrame() {
-    glGenFramebuffers(1, &g.frameFbo);
-    glGenRenderbuffers(1, &g.frameColour);
-    glGenRenderbuffers(1, &g.frameDepth);
-    glBindRenderbuffer(GL_RENDERBUFFER, g.frameDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, kViewWidth, kViewHeight);
-    glBindRenderbuffer(GL_RENDERBUFFER, g.frameColour);
-    // No alpha channel, like the window's own buffer: reads give 255.
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, kViewWidth, kViewHeight);
-    glBindFramebuffer(GL_FRAMEBUFFER, g.frameFbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g.frameColour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              g.frameDepth);
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-}
-
-void ReleaseOffscreenFrame() {
-    if (g.frameFbo) glDeleteFramebuffers(1, &g.frameFbo);
-    if (g.frameColour) glDeleteRenderbuffers(1, &g.frameColour);
-    if (g.frameDepth) glDeleteRenderbuffers(1, &g.frameDepth);
-    g.frameFbo = g.frameColour = g.frameDepth = 0;
-}
-
 namespace {
 
 GLenum BlendFactor(int f) {
@@ -84,16 +60,6 @@ void ApplyFrontFace() {
     g.frontCcw = ccw;
 }
 
-// Viewports are given from the top-left corner of the target; the window's
-// buffer counts rows from the bottom.
-void ApplyViewport() {
-    int y = g.viewport.y;
-    if (DrawingToWindow()) y = kViewHeight - g.viewport.y - g.viewport.height;
-    glViewport(g.viewport.x, y, g.viewport.width, g.viewport.height);
-    glDepthRange(g.viewport.minZ, g.viewport.maxZ);
-    ++g.frameVersion;
-}
-
 void ResetDevice() {
     static const Device fresh{};  // large: kept off the stack
     std::memcpy(static_cast<void*>(&g), static_cast<const void*>(&fresh), sizeof g);
@@ -127,24 +93,20 @@ bool RdCreate() {
         SDL_GL_DeleteContext(ctx);
         return false;
     }
-    // Presents wait for the display's refresh, as the original device did.
-    SDL_GL_SetSwapInterval(1);
+    // Presents wait for the display's refresh, as the original device did,
+    // unless the player turned that off.
+    SDL_GL_SetSwapInterval(PlatformDisplayOptions().vsync ? 1 : 0);
     rdgl::ResetDevice();
     g.context = ctx;
-    int w = 0, h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
-    // A high-density display scales the drawable; then the frame is drawn
-    // off-screen and stretched to the window. ZORBAT_OFFSCREEN_FRAME forces it (tests).
+    // The frame is drawn into the window itself at whatever size it has;
+    // ZORBAT_OFFSCREEN_FRAME draws it off-screen instead (tests compare the two).
     const char* force = std::getenv("ZORBAT_OFFSCREEN_FRAME");
-    g.direct = w == kViewWidth && h == kViewHeight && !(force && *force == '1');
-    g.lastFrame = new uint8_t[static_cast<size_t>(kViewWidth) * kViewHeight * 4];
-    bool ok = g.direct || rdgl::CreateOffscreenFrame();
+    g.direct = !(force && *force == '1');
+    bool ok = rdgl::UpdateFrameGeometry();
     ok = ok && rdgl::CreateQuadStreams();
     if (!ok) {
         std::fprintf(stderr, "Zorbat U.F.O.: the render device cannot be set up\n");
         rdgl::ReleaseOffscreenFrame();
-        delete[] g.lastFrame;
-        g.lastFrame = nullptr;
         SDL_GL_DeleteContext(ctx);
         g.context = nullptr;
         return false;
@@ -186,108 +148,12 @@ void RdRelease() {
     rdgl::ReleaseOffscreenFrame();
     glUseProgram(0);
     for (int i = 0; i < g.programCount; ++i) glDeleteProgram(g.programs[i].name);
-    delete[] g.lastFrame;
+    std::free(g.lastFrame);
     SDL_GL_DeleteContext(static_cast<SDL_GLContext>(g.context));
     rdgl::ResetDevice();
 }
 
 bool RdIsCreated() { return g.created; }
-
-void RdBeginScene() {}
-void RdEndScene() {}
-
-// Clears the viewport's rectangle, as the original device did.
-void RdClear(uint32_t argb, float depth) {
-    if (!g.created) return;
-    rdgl::FlushQuads();
-    int tw = g.target ? g.target->texture.width : kViewWidth;
-    int th = g.target ? g.target->texture.height : kViewHeight;
-    bool partial = g.viewport.x != 0 || g.viewport.y != 0 || g.viewport.width != tw ||
-                   g.viewport.height != th;
-    if (partial) {
-        int y = g.viewport.y;
-        if (rdgl::DrawingToWindow()) y = kViewHeight - g.viewport.y - g.viewport.height;
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(g.viewport.x, y, g.viewport.width, g.viewport.height);
-    }
-    glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f,
-                 (argb & 0xFF) / 255.0f, ((argb >> 24) & 0xFF) / 255.0f);
-    glClearDepth(depth);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (partial) glDisable(GL_SCISSOR_TEST);
-}
-
-namespace rdgl {
-namespace {
-
-// Reads rows of the framebuffer fbo into rgba, top row first whatever the
-// framebuffer's own order.
-bool ReadFrom(GLuint fbo, bool bottomUp, int x, int y, int w, int h, uint8_t* rgba) {
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, bottomUp ? kViewHeight - y - h : y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, CurrentFbo());
-    if (bottomUp) {
-        const size_t row = static_cast<size_t>(w) * 4;
-        uint8_t tmp[kViewWidth * 4];
-        for (int i = 0; i < h / 2; ++i) {
-            uint8_t* a = rgba + row * i;
-            uint8_t* b = rgba + row * (h - 1 - i);
-            std::memcpy(tmp, a, row);
-            std::memcpy(a, b, row);
-            std::memcpy(b, tmp, row);
-        }
-    }
-    return glGetError() == GL_NO_ERROR;
-}
-
-}  // namespace
-}  // namespace rdgl
-
-void RdCaptureNextPresent() { g.captureNext = true; }
-
-bool RdPresent() {
-    if (!g.created) return false;
-    rdgl::FlushQuads();
-    SDL_Window* window = PlatformSdlWindow();
-    g.lastCaptured = g.captureNext &&
-                     rdgl::ReadFrom(g.direct ? 0 : g.frameFbo, g.direct, 0, 0, kViewWidth,
-                                    kViewHeight, g.lastFrame);
-    g.captureNext = false;
-    if (!g.direct) {
-        int w = kViewWidth, h = kViewHeight;
-        if (window) SDL_GL_GetDrawableSize(window, &w, &h);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, g.frameFbo);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        // The frame is stored top row first; the window's first row is its bottom.
-        glBlitFramebuffer(0, 0, kViewWidth, kViewHeight, 0, h, w, 0, GL_COLOR_BUFFER_BIT,
-                          (w == kViewWidth && h == kViewHeight) ? GL_NEAREST : GL_LINEAR);
-        glBindFramebuffer(GL_FRAMEBUFFER, rdgl::CurrentFbo());
-    }
-    if (window) SDL_GL_SwapWindow(window);
-    // From the second frame on (the first is the loading picture, which
-    // shows while everything else loads), the next program the game will
-    // need is built while the frame has time to spare.
-    if (++g.presents >= 2) rdgl::BuildAheadOfNeed();
-    return true;
-}
-
-bool RdReadLastFrame(uint8_t* rgba) {
-    if (!g.created || !g.lastCaptured || rgba == nullptr) return false;
-    std::memcpy(rgba, g.lastFrame, static_cast<size_t>(kViewWidth) * kViewHeight * 4);
-    return true;
-}
-
-bool RdReadPixels(int x, int y, int w, int h, uint8_t* rgba) {
-    if (!g.created || rgba == nullptr || w <= 0 || h <= 0) return false;
-    int tw = g.target ? g.target->texture.width : kViewWidth;
-    int th = g.target ? g.target->texture.height : kViewHeight;
-    if (x < 0 || y < 0 || x > tw - w || y > th - h) return false;
-    rdgl::FlushQuads();
-    return rdgl::ReadFrom(rdgl::CurrentFbo(), rdgl::DrawingToWindow(), x, y, w, h, rgba);
-}
 
 void RdSetLighting(bool on) {
     if (on == g.lighting) return;

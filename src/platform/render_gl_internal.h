@@ -17,13 +17,16 @@
 // - quads drawn one after another with nothing changed in between are
 //   queued and drawn by one call, in the same order and with the same
 //   triangles, so the pixels are exactly those of drawing them one by one;
-// - the game's 800 x 600 frame is drawn straight into the window's back
-//   buffer and read back only when a capture of the next present is asked.
+// - the game's frame is drawn straight into the window's back buffer, at
+//   the window's own pixel size (viewports in view units are mapped onto
+//   the picture's rectangle there, see render_gl_frame.cpp), and read back
+//   only when a capture of the next present is asked.
 #pragma once
 #include <epoxy/gl.h>
 
 #include <cstdint>
 
+#include "platform/letterbox.h"
 #include "platform/render.h"
 #include "platform/window.h"
 
@@ -83,13 +86,23 @@ struct Device {
     int programCount = 0;
     Program* current = nullptr;
 
-    // The back buffer: the window's own when its drawable is 800 x 600 (rows
-    // bottom to top, as GL stores them), else an off-screen frame stored top
-    // row first and blitted to the window at present.
+    // The back buffer: the window's own (rows bottom to top, as GL stores
+    // them), or, when asked for (tests), an off-screen frame of the picture's
+    // size stored top row first and copied into the window at present.
     bool direct = true;
     GLuint frameFbo = 0, frameColour = 0, frameDepth = 0;
+    // The framebuffer the back buffer is, and the view's rectangle in it; the
+    // window's drawable and the view's rectangle there (the rest is bars).
+    int frameW = kViewWidth, frameH = kViewHeight;
+    ViewRect frameView{0, 0, kViewWidth, kViewHeight};
+    int drawableW = kViewWidth, drawableH = kViewHeight;
+    ViewRect windowView{0, 0, kViewWidth, kViewHeight};
+    // The last captured present: the whole window, rows top to bottom.
     bool captureNext = false, lastCaptured = false;
-    uint8_t* lastFrame = nullptr;  // 800 x 600 RGBA, rows top to bottom
+    uint8_t* lastFrame = nullptr;
+    size_t lastFrameBytes = 0;
+    int lastW = 0, lastH = 0;
+    ViewRect lastView{0, 0, 0, 0};
     RdRenderTarget* target = nullptr;  // null: the back buffer
     Viewport savedViewport{0, 0, kViewWidth, kViewHeight, 0.0f, 1.0f};
 
@@ -146,6 +159,14 @@ Program* ProgramFor(uint32_t key);
 // (at most one per call: a few milliseconds).
 void BuildAheadOfNeed();
 void ApplyViewport();
+// Follows the window's drawable size and the scaling option: the picture's
+// rectangle, and the off-screen frame's size when there is one. False when
+// an off-screen frame cannot be made.
+bool UpdateFrameGeometry();
+void ReleaseOffscreenFrame();
+// The current viewport in pixels of the framebuffer draws go to, as GL
+// takes it (x, y from the bottom-left corner where rows are stored bottom up).
+void ViewportPixels(int* x, int* y, int* w, int* h);
 void ResetTextureCache(GLuint name);
 // Every field back to its initial value (no GL calls).
 void ResetDevice();

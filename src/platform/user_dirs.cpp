@@ -1,5 +1,6 @@
 #include "platform/user_dirs.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +40,59 @@ std::string XdgDataHome() {
 std::string XdgConfigHome() {
     const std::string v = AbsoluteEnv("XDG_CONFIG_HOME");
     return v.empty() ? UnderHome(".config") : v;
+}
+
+std::string PicturesDirFromUserDirs(const std::string& text, const std::string& home) {
+    // Lines of the form XDG_PICTURES_DIR="$HOME/Pictures" or ="/absolute";
+    // the last one counts, as the shell that sources the file would have it.
+    std::string found;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::string key = "XDG_PICTURES_DIR=\"";
+        const size_t k = line.find_first_not_of(" \t");
+        if (k == std::string::npos || line.compare(k, key.size(), key) != 0) continue;
+        const size_t from = k + key.size();
+        const size_t close = line.find('"', from);
+        if (close == std::string::npos) continue;
+        std::string value = line.substr(from, close - from);
+        if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+            if (home.empty()) continue;
+            value = home + value.substr(5);
+        } else if (value.empty() || value[0] != '/') {
+            continue;
+        }
+        found = value;
+    }
+    while (found.size() > 1 && found.back() == '/') found.pop_back();
+    if (found == home) return "";
+    return found;
+}
+
+std::string XdgPicturesDir() {
+    const std::string home = HomeDir();
+    std::string dir = AbsoluteEnv("XDG_PICTURES_DIR");
+    if (dir.empty()) {
+        const std::string config = XdgConfigHome();
+        std::string text;
+        if (!config.empty()) {
+            // A small file of the user's own; a FIFO in its place is not waited on.
+            const int fd = open((config + "/user-dirs.dirs").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat st;
+            if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size < 65536) {
+                char buf[4096];
+                ssize_t n;
+                while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, size_t(n));
+            }
+            if (fd >= 0) close(fd);
+        }
+        return PicturesDirFromUserDirs(text, home);
+    }
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir == home ? "" : dir;
 }
 
 std::string ExecutableDir() {

@@ -11,6 +11,13 @@ std::string HomeDir();
 std::string XdgDataHome();
 // $XDG_CONFIG_HOME, else ~/.config ("" with no home at all).
 std::string XdgConfigHome();
+// The desktop's pictures folder: $XDG_PICTURES_DIR, else the XDG_PICTURES_DIR
+// line of $XDG_CONFIG_HOME/user-dirs.dirs (written by xdg-user-dirs-update);
+// "" when neither names one, or it names the home folder itself (which
+// means that the desktop has no pictures folder).
+std::string XdgPicturesDir();
+// The same from the text of a user-dirs.dirs file and the home folder.
+std::string PicturesDirFromUserDirs(const std::string& text, const std::string& home);
 // The folder holding the running executable, "" when the system cannot say.
 std::string ExecutableDir();
 // Creates `path` and any missing parents with mode 0700; true when it is a

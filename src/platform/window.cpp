@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/gamepad.h"
 #include "platform/icon_picture.h"
 #include "platform/sdl_window.h"
 
@@ -15,6 +16,7 @@ bool g_videoUp = false;
 bool g_active = true;
 bool g_scripted = false;
 bool g_controlKeys = false;
+DisplayOptions g_display;
 
 // Scripted events wait here ahead of the real ones.
 PlatformEvent g_injected[kPlatformInjectCapacity];
@@ -24,11 +26,6 @@ int g_injectCount = 0;
 // One real event translated but not yet taken.
 bool g_havePending = false;
 PlatformEvent g_pending;
-
-// Relative mouse, accumulated from events and consumed by each read.
-bool g_mouseOpen = false;
-int g_mouseDx = 0, g_mouseDy = 0;
-uint8_t g_mouseButtons[3];
 
 int MouseIndex(uint8_t sdlButton) {
     switch (sdlButton) {
@@ -68,6 +65,7 @@ bool Translate(const SDL_Event& e, PlatformEvent* out) {
             if (vk == 0) return false;
             out->type = g_scripted ? EvControlKey : (e.type == SDL_KEYDOWN ? EvKeyDown : EvKeyUp);
             out->code = vk;
+            out->flags = ((e.key.keysym.mod & KMOD_ALT) ? kEvAlt : 0) | (e.key.repeat ? kEvRepeat : 0);
             return true;
         }
         case SDL_MOUSEMOTION:
@@ -87,7 +85,9 @@ bool Translate(const SDL_Event& e, PlatformEvent* out) {
             return true;
         }
         default:
-            return false;
+            // Controllers are opened and closed as they come and go even in a
+            // scripted run; what they report counts only in the game.
+            return PadTranslate(e, out) && !g_scripted;
     }
 }
 
@@ -104,23 +104,11 @@ bool FillPending() {
     return false;
 }
 
-// The window's own events are seen here, before the game's message handling,
-// as the system would: activation and mouse reports.
+// Activation follows the focus here, before the game's message handling, as
+// the system would.
 void Observe(const PlatformEvent& ev) {
-    switch (ev.type) {
-        case EvFocusIn: g_active = true; break;
-        case EvFocusOut: g_active = false; break;
-        case EvMouseMotion:
-            if (g_mouseOpen && g_active) {
-                g_mouseDx += ev.dx;
-                g_mouseDy += ev.dy;
-            }
-            break;
-        case EvMouseButton:
-            if (ev.code >= 0 && ev.code < 3) g_mouseButtons[ev.code] = ev.down ? 0x80 : 0;
-            break;
-        default: break;
-    }
+    if (ev.type == EvFocusIn) g_active = true;
+    if (ev.type == EvFocusOut) g_active = false;
 }
 
 // The game's flying saucer, drawn at start so that the icon needs no file.
@@ -159,6 +147,7 @@ bool PlatformInitVideo() {
         std::fprintf(stderr, "Zorbat U.F.O.: no display available (%s)\n", SDL_GetError());
         return false;
     }
+    PadInit();
     g_videoUp = true;
     return true;
 }
@@ -177,6 +166,27 @@ void WindowPlacement(int desktopWidth, int desktopHeight, int* left, int* top) {
     *top = (desktopHeight - 32) / 2 - 300;
 }
 
+namespace {
+
+// The largest scale up to the one asked for whose window fits the desktop's
+// usable area (a window bigger than the screen cannot be seen whole).
+int FittingScale(int asked) {
+    int scale = asked < 1 ? 1 : (asked > kMaxWindowScale ? kMaxWindowScale : asked);
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return scale;
+    while (scale > 1 && (kViewWidth * scale > usable.w || kViewHeight * scale > usable.h)) --scale;
+    if (scale != asked && asked > 1) {
+        std::fprintf(stderr, "Zorbat U.F.O.: a window %d times 800 x 600 does not fit the %d x %d "
+                     "desktop; it opens %d times as large\n", asked, usable.w, usable.h, scale);
+    }
+    return scale;
+}
+
+}  // namespace
+
+void PlatformSetDisplayOptions(const DisplayOptions& options) { g_display = options; }
+const DisplayOptions& PlatformDisplayOptions() { return g_display; }
+
 bool PlatformCreateWindow(const char* title) {
     if (!PlatformInitVideo()) return false;
     if (g_window) return true;
@@ -185,22 +195,75 @@ bool PlatformCreateWindow(const char* title) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    // Depth without a stencil: nothing draws with one (the frame clears only
+    // colour and depth), and every depth write beside stencil bits costs the
+    // software renderer a read of them.
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    // A scripted run draws the game's own window, pixel for pixel.
+    if (g_scripted) g_display = DisplayOptions{};
+    const int scale = g_scripted ? 1 : FittingScale(g_display.scale);
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     SDL_Rect desk;
     if (SDL_GetDisplayBounds(0, &desk) == 0) {
         WindowPlacement(desk.w, desk.h, &x, &y);
+        // A larger window keeps the same centre.
+        x -= kViewWidth * (scale - 1) / 2;
+        y -= kViewHeight * (scale - 1) / 2;
         y += 32;  // SDL places the client area; the caption sits above it
     }
-    g_window = SDL_CreateWindow(title, x, y, kViewWidth, kViewHeight,
-                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (!g_scripted) {
+        flags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+        if (g_display.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    g_window = SDL_CreateWindow(title, x, y, kViewWidth * scale, kViewHeight * scale, flags);
     if (!g_window) {
         std::fprintf(stderr, "Zorbat U.F.O.: cannot create the window (%s)\n", SDL_GetError());
         return false;
     }
+    SDL_SetWindowMinimumSize(g_window, kViewWidth / 4, kViewHeight / 4);
     SetIcon();
     g_active = true;
     return true;
+}
+
+void PlatformToggleFullscreen() {
+    if (!g_window || g_scripted) return;
+    const bool on = (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "Zorbat U.F.O.: cannot switch to %s (%s)\n", on ? "fullscreen" : "a window",
+                     SDL_GetError());
+        return;
+    }
+    g_display.fullscreen = on;
+}
+
+void PlatformDrawableSize(int* width, int* height) {
+    *width = kViewWidth;
+    *height = kViewHeight;
+    if (g_window) SDL_GL_GetDrawableSize(g_window, width, height);
+}
+
+bool PlatformResizeWindow(int width, int height) {
+    if (!g_window) return false;
+    SDL_SetWindowSize(g_window, width, height);
+    // By the clock, not by a count of tries: on a loaded machine the X
+    // server can take more than a second to answer.
+    const Uint32 start = SDL_GetTicks();
+    do {
+        SDL_PumpEvents();
+        int w = 0, h = 0;
+        SDL_GetWindowSize(g_window, &w, &h);
+        if (w == width && h == height) return true;
+        SDL_Delay(5);
+    } while (SDL_GetTicks() - start < 5000);
+    return false;
+}
+
+void PlatformWindowSize(int* width, int* height) {
+    *width = kViewWidth;
+    *height = kViewHeight;
+    if (g_window) SDL_GetWindowSize(g_window, width, height);
 }
 
 void PlatformShowWindow() {
@@ -238,6 +301,7 @@ void PlatformInjectEvent(const PlatformEvent& ev) {
 }
 
 void PlatformSetScripted(bool scripted) { g_scripted = scripted; }
+bool PlatformScripted() { return g_scripted; }
 
 void PlatformSetControlKeys(bool on) { g_controlKeys = on; }
 
@@ -271,67 +335,23 @@ int VirtualKeyFromKeycode(int key) {
         case SDLK_ESCAPE: return 0x1B;
         case SDLK_TAB: return 0x09;
         case SDLK_BACKSPACE: return 0x08;
+        case SDLK_INSERT: return 0x2D;
+        case SDLK_DELETE: return 0x2E;
+        case SDLK_HOME: return 0x24;
+        case SDLK_END: return 0x23;
+        case SDLK_PAGEUP: return 0x21;
+        case SDLK_PAGEDOWN: return 0x22;
+        case SDLK_KP_0: return 0x60;  // the keypad's digits, 0x60 to 0x69 in order
+        case SDLK_KP_1: return 0x61;
+        case SDLK_KP_2: return 0x62;
+        case SDLK_KP_3: return 0x63;
+        case SDLK_KP_4: return 0x64;
+        case SDLK_KP_5: return 0x65;
+        case SDLK_KP_6: return 0x66;
+        case SDLK_KP_7: return 0x67;
+        case SDLK_KP_8: return 0x68;
+        case SDLK_KP_9: return 0x69;
         default: return 0;
     }
 }
 
-bool PlatformMouseOpen() {
-    g_mouseDx = g_mouseDy = 0;
-    std::memset(g_mouseButtons, 0, sizeof g_mouseButtons);
-    if (g_scripted) {
-        g_mouseOpen = true;
-        return true;
-    }
-    if (!g_window) return false;
-    // Relative mode hides the cursor and keeps it over the window, so clicks
-    // used as fire buttons never reach another window.
-    g_mouseOpen = SDL_SetRelativeMouseMode(SDL_TRUE) == 0;
-    if (!g_mouseOpen) {
-        // Without mouse input the cursor is still hidden over the window and
-        // kept there, as it is with the mouse.
-        std::fprintf(stderr, "Zorbat U.F.O.: no relative mouse; playing without it\n");
-        SDL_ShowCursor(SDL_DISABLE);
-    }
-    return g_mouseOpen;
-}
-
-void PlatformMouseClose() {
-    if (!g_scripted && g_videoUp) {
-        if (g_mouseOpen) SDL_SetRelativeMouseMode(SDL_FALSE);
-        SDL_ShowCursor(SDL_ENABLE);
-    }
-    g_mouseOpen = false;
-}
-
-void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]) {
-    if (!g_mouseOpen || !PlatformWindowActive()) {
-        *dx = *dy = 0;
-        buttons[0] = buttons[1] = buttons[2] = 0;
-        g_mouseDx = g_mouseDy = 0;
-        return;
-    }
-    *dx = g_mouseDx;
-    *dy = g_mouseDy;
-    g_mouseDx = g_mouseDy = 0;
-    std::memcpy(buttons, g_mouseButtons, 3);
-}
-
-void PlatformMousePending(int* dx, int* dy, int* buttons) {
-    *dx = *dy = *buttons = 0;
-    if (!g_mouseOpen || !PlatformWindowActive()) return;
-    *dx = g_mouseDx;
-    *dy = g_mouseDy;
-    for (int b = 0; b < 3; ++b)
-        if (g_mouseButtons[b]) *buttons |= 1 << b;
-}
-
-void PlatformMouseSetPending(int dx, int dy, int buttons) {
-    g_mouseDx = dx;
-    g_mouseDy = dy;
-    for (int b = 0; b < 3; ++b) g_mouseButtons[b] = (buttons & (1 << b)) ? 0x80 : 0;
-}
-
-void PlatformConfineCursor(bool confine) {
-    if (!g_window || g_scripted) return;
-    SDL_SetWindowGrab(g_window, confine ? SDL_TRUE : SDL_FALSE);
-}

@@ -47,7 +47,8 @@ void CountdownScene() {
         StartBanner = 0;
         CountdownFrames = 180.0f;
     }
-    if (ButtonPressed(ButtonEnter) == 1) {
+    // A lost focus (when the player asked for it) pauses as Enter does.
+    if (ButtonPressed(ButtonEnter) == 1 || FocusPauseRequest) {
         PlaySound(SndPause, 1);
         SceneId = ScenePause;
         StartBanner = kPausedInCountdown;

@@ -16,10 +16,13 @@
 #include "platform/messages.h"
 #include "platform/mouse.h"
 #include "platform/random_clock.h"
+#include "platform/render.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "shell/input_map.h"
 #include "shell/replay.h"
 #include "shell/scenes.h"
+#include "shell/screenshot.h"
 #include "sound/sound.h"
 
 namespace {
@@ -30,8 +33,6 @@ bool g_paced = true;
 uint32_t (*g_clock)() = nullptr;
 
 uint32_t Now() { return g_clock ? g_clock() : PlatformMillis(); }
-
-void ClipCursorToWindow() { PlatformConfineCursor(true); }
 
 }  // namespace
 
@@ -101,7 +102,7 @@ void StartupScene() {
     InitMusic();
     PlatformShowWindow();
     CreateRenderTarget(&ShadowTarget, 256, 256);
-    ClipCursorToWindow();
+    // The pointer stays the player's until play takes it (DispatchScene).
     MouseInit();
     SeedRandomFromClock();
     SceneId = SceneLoading;
@@ -139,15 +140,19 @@ int RunGame(const RunOptions& options) {
             // Messages first: a frame never runs while one is waiting.
             PlatformNextEvent(&ev);
             if (ev.type == EvControlKey) ReplayControlKey(ev.code);
-            else WindowProc(ev);
+            else DeliverInput(ev);
         } else {
             if (FrameClockDue()) {
                 ++framesRun;
                 queued = false;
                 if (options.frameStart) options.frameStart(framesRun, options.ctx);
+                const bool screenshot = TakeScreenshotRequest();
+                if (screenshot) RdCaptureNextPresent();
+                InputFrame();
                 ReplayBeforeScene();
                 DispatchScene();
                 ReplayAfterScene();
+                if (screenshot) SaveScreenshot();
                 if (options.afterFrame) options.afterFrame(framesRun, options.ctx);
             }
             if (options.paced) FrameClockWait();

@@ -13,11 +13,13 @@
 #include "core/buttons.h"
 #include "core/random.h"
 #include "core/scene_id.h"
+#include "platform/audio.h"
 #include "platform/png_writer.h"
 #include "platform/render.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/game_loop.h"
+#include "shell/input_map.h"
 #include "shell/replay.h"
 #include "shell/state_dump.h"
 
@@ -173,6 +175,12 @@ int RunHarness(const HarnessOptions& options) {
     PlatformSetScripted(true);
     ResetQuit();
     ResetInput();
+    // The game's own controls, whatever the player's settings say.
+    InputSettings input;
+    input.pauseOnFocusLoss = options.pauseOnFocusLoss;
+    input.comfortKeys = false;
+    SetInputSettings(input);
+    AudioSetVolumes(100, 100, false);
     SceneId = SceneStartup;
 
     static uint8_t pixels[kViewWidth * kViewHeight * 4];
@@ -211,7 +219,7 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
     const char* usage =
         "usage: zorbat-harness --frames N [--dir DIR] [--seed S] [--script FILE] [--record FILE]\n"
         "                      [--screenshot F:FILE.png]... [--state F:FILE.json]... [--realtime]\n"
-        "                      [--timings]\n"
+        "                      [--timings] [--pause-on-focus-loss]\n"
         "       zorbat-harness --replay FILE [--verify | --frames N] [--dir DIR] [--screenshot ...]...\n";
     bool haveFrames = false;
     for (int i = 1; i < argc; ++i) {
@@ -225,6 +233,8 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
             out->verify = true;
         } else if ((a == "--replay" || a == "--record") && hasValue) {
             (a == "--replay" ? out->replay : out->record) = argv[++i];
+        } else if (a == "--pause-on-focus-loss") {
+            out->pauseOnFocusLoss = true;
         } else if (a == "--frames" && hasValue) {
             uint64_t n = 0;
             if (!ParseNumber(argv[++i], nullptr, INT32_MAX, &n) || n < 1) {

@@ -18,6 +18,9 @@ struct HarnessOptions {
     // resident memory after it, then
     // the render device's counters for the frame (benchmarks).
     bool timings = false;
+    // The game's rules leave play running when the window loses the focus;
+    // tests of the player's option to pause turn this on.
+    bool pauseOnFocusLoss = false;
     std::vector<ScriptEvent> script;
     std::vector<std::pair<int, std::string>> screenshots;  // frame, PNG path
     std::vector<std::pair<int, std::string>> states;       // frame, JSON path

@@ -13,6 +13,7 @@
 #include "screens/screen_state.h"
 #include "shell/game_loop.h"
 #include "shell/loading.h"
+#include "shell/input_map.h"
 #include "shell/replay.h"
 #include "shell/replay_internal.h"
 #include "shell/state_digest.h"
@@ -61,6 +62,7 @@ void ApplyInput() {
             case ReplayButtonUp: g_mouseButtons &= ~(1 << e.code); break;
             case ReplayFocusOut: g_active = false; break;
             case ReplayFocusIn: g_active = true; break;
+            case ReplayFocusPause: RequestFocusPause(); break;
             default:
                 dx += e.dx;
                 dy += e.dy;

@@ -13,6 +13,7 @@
 #include "game/stage.h"
 #include "platform/window.h"
 #include "screens/screen_state.h"
+#include "shell/input_map.h"
 #include "shell/replay.h"
 #include "shell/replay_internal.h"
 #include "shell/state_digest.h"
@@ -33,11 +34,14 @@ uint64_t g_lastDigest = 0;
 int g_buttons = 0;
 int g_mouseButtons = 0;
 bool g_active = true;
+// Whether a pause asked for by a lost focus was still waiting after the last frame.
+bool g_focusPauseAfter = false;
 
 Replay g_rec;
 
-// The most one frame adds: activation, seven buttons, three mouse buttons, motion.
-constexpr int kEventsPerFrame = 12;
+// The most one frame adds: activation, the focus pause, seven buttons, three
+// mouse buttons, motion.
+constexpr int kEventsPerFrame = 13;
 
 void Add(int kind, int code, int dx = 0, int dy = 0) {
     ReplayEvent& e = g_rec.events[g_rec.eventCount++];
@@ -78,6 +82,7 @@ void Begin() {
     g_buttons = 0;
     g_mouseButtons = 0;
     g_active = true;
+    g_focusPauseAfter = false;
     g_frame = 0;
     g_recording = true;
 }
@@ -91,6 +96,9 @@ void Capture() {
     const bool active = PlatformWindowActive();
     if (active != g_active) Add(active ? ReplayFocusIn : ReplayFocusOut, 0);
     g_active = active;
+    // The player's settings turn a lost focus into a pause: what the frame
+    // sees is the request, so the request is what is kept.
+    if (FocusPausePending() && !g_focusPauseAfter) Add(ReplayFocusPause, 0);
     const int buttons = HeldButtons();
     for (int b = 0; b < kButtonCount; ++b) {
         const int bit = 1 << b;
@@ -163,6 +171,7 @@ void RecordBeforeScene() {
 void RecordAfterScene() {
     if (g_target == TargetNone) return;
     if (g_recording) {
+        g_focusPauseAfter = FocusPausePending();
         g_lastDigest = GameStateDigest();
         g_rec.frameDigest[g_frame] = uint16_t(g_lastDigest);
         if ((g_frame + 1) % kReplayCheckEvery == 0) g_rec.checks[g_rec.checkCount++] = ReplayCheck{g_frame, g_lastDigest};

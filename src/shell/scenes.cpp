@@ -1,6 +1,7 @@
 // The scene table: one handler per scene id, in id order, checked when built.
 #include "shell/scenes.h"
 
+#include "core/buttons.h"
 #include "core/scene_id.h"
 #include "game/play.h"
 #include "game/stage_setup.h"
@@ -10,6 +11,7 @@
 #include "screens/stage_screens.h"
 #include "screens/title.h"
 #include "shell/game_loop.h"
+#include "shell/input_map.h"
 #include "shell/loading.h"
 
 namespace {
@@ -39,14 +41,24 @@ static_assert(RowsFollowIds(), "row k of the scene table is scene k");
 
 }  // namespace
 
+static bool InStage(int scene) { return scene == SceneCountdown || scene == ScenePlay; }
+
 void DispatchScene() {
     WindowActive = PlatformWindowActive() ? 1 : 0;
-    if (WindowActive) PlatformConfineCursor(true);
+    // The pointer is the game's during the countdown and play, while the
+    // window is in front; in the menus and the pause it is the player's.
+    PlatformCapturePointer(WindowActive && InStage(SceneId));
     // Keeps the mouse acquired while active; play reads it itself, and before
     // start-up there is no mouse.
     if (SceneId != SceneStartup && SceneId != ScenePlay) {
         int dx, dy;
         MousePoll(&dx, &dy);
     }
+    // A focus lost during the stage pauses it as Enter would. A frame that
+    // cannot take the pause (the countdown's last, where play wins) leaves
+    // it for the next; any other scene ends the request.
+    FocusPauseRequest = InStage(SceneId) && FocusPausePending() ? 1 : 0;
     if (SceneId >= 0 && SceneId < kSceneCount) kScenes[SceneId].handler();
+    FocusPauseRequest = 0;
+    if (!InStage(SceneId)) ClearFocusPause();
 }

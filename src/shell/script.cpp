@@ -5,6 +5,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/key_names.h"
+
 namespace {
 
 bool ParseInt(const std::string& s, long min, long max, int* out) {
@@ -27,20 +29,44 @@ ScriptEvent Make(int frame, int type, int code, int down) {
     return e;
 }
 
+// Controller buttons and axes by the names the controller API gives them.
+const char* const kPadButtonNames[kPadButtonCount] = {
+    "a", "b", "x", "y", "back", "start", "leftshoulder", "rightshoulder",
+    "dpup", "dpdown", "dpleft", "dpright"};
+const char* const kPadAxisNames[kPadAxisCount] = {"leftx",  "lefty",       "rightx",
+                                                  "righty", "lefttrigger", "righttrigger"};
+
+int IndexOf(const char* const* names, int count, const std::string& name) {
+    for (int i = 0; i < count; ++i)
+        if (name == names[i]) return i;
+    return -1;
+}
+
+// "pad BUTTON down|up", "pad AXIS VALUE" or "pad unplug".
+bool ParsePad(int frame, const std::vector<std::string>& w, ScriptEvent* e) {
+    if (w.size() == 3 && w[2] == "unplug") {
+        *e = Make(frame, EvPadRemoved, 0, 0);
+        return true;
+    }
+    if (w.size() != 4) return false;
+    const int button = IndexOf(kPadButtonNames, kPadButtonCount, w[2]);
+    if (button >= 0) {
+        if (w[3] != "down" && w[3] != "up") return false;
+        *e = Make(frame, EvPadButton, button, w[3] == "down");
+        return true;
+    }
+    const int axis = IndexOf(kPadAxisNames, kPadAxisCount, w[2]);
+    int value;
+    const bool trigger = axis == PadLeftTrigger || axis == PadRightTrigger;
+    if (axis < 0 || !ParseInt(w[3], trigger ? 0 : -32768, 32767, &value)) return false;
+    *e = Make(frame, EvPadAxis, axis, 0);
+    e->event.dx = value;
+    return true;
+}
+
 }  // namespace
 
-int VirtualKeyByName(const std::string& name) {
-    if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z') return name[0];
-    static const struct {
-        const char* name;
-        int vk;
-    } kKeys[] = {{"LEFT", 0x25},   {"RIGHT", 0x27},  {"UP", 0x26},      {"DOWN", 0x28},
-                 {"SPACE", 0x20},  {"RETURN", 0x0D}, {"SHIFT", 0x10},   {"CONTROL", 0x11},
-                 {"ESCAPE", 0x1B}};
-    for (const auto& k : kKeys)
-        if (name == k.name) return k.vk;
-    return 0;
-}
+int VirtualKeyByName(const std::string& name) { return KeyByName(name); }
 
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, int* errorLine,
                  std::string* reason) {
@@ -87,6 +113,11 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, int* er
             if (w.size() != 4 || !ParseInt(w[2], 0, 2, &b) || (w[3] != "down" && w[3] != "up"))
                 return fail("expected: F button 0|1|2 down|up");
             out->push_back(Make(frame, EvMouseButton, b, w[3] == "down"));
+        } else if (ev == "pad") {
+            ScriptEvent e;
+            if (!ParsePad(frame, w, &e))
+                return fail("expected: F pad BUTTON down|up, F pad AXIS VALUE or F pad unplug");
+            out->push_back(e);
         } else if (ev == "focus") {
             if (w.size() != 3 || (w[2] != "out" && w[2] != "in"))
                 return fail("expected: F focus out|in");

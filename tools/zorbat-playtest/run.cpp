@@ -23,7 +23,7 @@
 #include "platform/system.h"
 #include "platform/window.h"
 #include "screens/stage_screens.h"
-#include "shell/game_loop.h"
+#include "shell/input_map.h"
 #include "sight.h"
 
 namespace {
@@ -103,21 +103,21 @@ void Deliver(Controls* held, const Controls& want, int frame, std::vector<InputL
     };
     for (int k = 0; k < kFlightKeys; ++k) {
         if (held->keys[k] == want.keys[k]) continue;
-        Send(PlatformEvent{want.keys[k] ? EvKeyDown : EvKeyUp, kKeyCodes[k], 0, 0, 0});
+        Send(PlatformEvent{want.keys[k] ? EvKeyDown : EvKeyUp, kKeyCodes[k], 0, 0, 0, 0});
         note(std::string(want.keys[k] ? "down " : "up ") + kKeyNames[k]);
     }
     for (int b = 0; b < 2; ++b) {
         if (held->buttons[b] == want.buttons[b]) continue;
-        Send(PlatformEvent{EvMouseButton, b, 0, 0, want.buttons[b] ? 1 : 0});
+        Send(PlatformEvent{EvMouseButton, b, 0, 0, want.buttons[b] ? 1 : 0, 0});
         note("button " + std::to_string(b) + (want.buttons[b] ? " down" : " up"));
     }
     if (want.mouseDx != 0 || want.mouseDy != 0) {
-        Send(PlatformEvent{EvMouseMotion, 0, want.mouseDx, want.mouseDy, 0});
+        Send(PlatformEvent{EvMouseMotion, 0, want.mouseDx, want.mouseDy, 0, 0});
         note("mouse " + std::to_string(want.mouseDx) + " " + std::to_string(want.mouseDy));
     }
     *held = want;
     PlatformEvent ev;
-    while (PlatformNextEvent(&ev)) WindowProc(ev);
+    while (PlatformNextEvent(&ev)) DeliverInput(ev);
 }
 
 bool ReadableFile(const char* path, std::string* error) {
