@@ -5,7 +5,7 @@ JOBS   ?= 2
 PREFIX ?= /usr/local
 CONFIGURE = $(CMAKE) -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all build data play install test bench harness playtest fuzz soak sanitize screenshots clean
+.PHONY: all build data play install test bench harness playtest replays fuzz soak sanitize screenshots clean
 
 all: build
 
@@ -55,6 +55,12 @@ harness:
 playtest: harness
 	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat-playtest
 	cd $(BUILD) && ./zorbat-playtest --jobs $(JOBS) --json playtest.json
+
+# The regression replays of tests/replays/ recorded again, when a change is
+# meant to change play (README, "Replays").
+replays: harness
+	$(CMAKE) --build $(BUILD) -j $(JOBS) --target zorbat-playtest
+	scripts/headless.sh scripts/record-replays.sh $(BUILD) tests/replays
 
 # Pictures of every screen for the README, from scripted runs of the real game.
 screenshots: harness

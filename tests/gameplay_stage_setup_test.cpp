@@ -5,6 +5,7 @@
 #include <string>
 
 #include "formats/stage_files.h"
+#include "game/play.h"
 #include "game/stage_setup.h"
 #include "gameplay_fixture.h"
 #include "platform/system.h"
@@ -100,6 +101,22 @@ TEST_F(StageSetup, FillsThePlayerEnemiesAndObjectsFromTheFiles) {
     Player.collider->sphereCentre = Player.position;
     MovePlayer(&Player, Vec3{-1.0f, 0, 0});
     EXPECT_NEAR(Player.position.x, -17.499f, 1e-5f);
+}
+
+// The player starts just clear of an enemy: its first move toward it is
+// blocked, although in the stage played before, the actors of those slots
+// ended far apart.
+TEST_F(StageSetup, AStageLoadedAfterAnotherTestsItsActorsWhereTheyStand) {
+    const std::string actors = Write("c1.pxd", ActorBlock("ZORBAT", "0,5,0", 40) + ActorBlock("ENEMY1", "2.2,5,0", 3));
+    const std::string map = Write("m1.pxd", kMap);
+    ASSERT_TRUE(SetUpStageActors(actors.c_str(), map.c_str()));
+    Player.position = Vec3{50, 5, 50};
+    Enemies[0].position = Vec3{-50, 5, -50};
+    UpdateActorColliders(&Player, 1);
+    UpdateActorColliders(Enemies, EnemyCount);
+    ASSERT_TRUE(SetUpStageActors(actors.c_str(), map.c_str()));
+    MovePlayer(&Player, Vec3{0.5f, 0, 0});
+    EXPECT_NEAR(Player.position.x, -0.0005f, 1e-6f);
 }
 
 TEST_F(StageSetup, AtMostSixtyThreeEnemies) {

@@ -29,6 +29,24 @@ void UpdateButtons() {
     }
 }
 
+int HeldButtons() {
+    uint8_t kept[kButtonCount];
+    std::memcpy(kept, ButtonState, sizeof kept);
+    UpdateButtons();
+    int mask = 0;
+    for (int b = 0; b < kButtonCount; ++b)
+        if (ButtonState[b]) mask |= 1 << b;
+    std::memcpy(ButtonState, kept, sizeof kept);
+    return mask;
+}
+
+void HoldButtons(int mask) {
+    // Held as a controller holds them, with every key up: the keys the
+    // player's settings bind (two buttons may even share one) play no part.
+    std::memset(KeyState, 0, sizeof KeyState);
+    for (int b = 0; b < kButtonCount; ++b) PadButtonState[b] = (mask >> b) & 1;
+}
+
 int ButtonPressed(int button) {
     if (button < 0 || button >= kButtonCount) return 0;
     // The latch only moves when a scene asks, so a release nobody asked about
@@ -42,6 +60,14 @@ int ButtonPressed(int button) {
     }
     ButtonLatch[button] = 0;
     return 0;
+}
+
+void SaveButtonLatches(int latches[kButtonCount]) {
+    for (int b = 0; b < kButtonCount; ++b) latches[b] = ButtonLatch[b] == 1 ? 1 : 0;
+}
+
+void RestoreButtonLatches(const int latches[kButtonCount]) {
+    for (int b = 0; b < kButtonCount; ++b) ButtonLatch[b] = latches[b];
 }
 
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max) {

@@ -50,7 +50,17 @@ extern uint8_t PadButtonState[kButtonCount];
 extern int FocusPauseRequest;
 
 void UpdateButtons();
+// The buttons the keys hold down now, bit b for button b: what the next
+// UpdateButtons will find (ButtonState itself is left as it is).
+int HeldButtons();
+// Makes exactly the buttons of `mask` held, whatever keys are bound to them
+// (every key up), for a recorded run played back.
+void HoldButtons(int mask);
 int ButtonPressed(int button);
+// Whether ButtonPressed has reported each button's current press (1 or 0):
+// taken when a stage attempt is recorded and put back when it plays again.
+void SaveButtonLatches(int latches[kButtonCount]);
+void RestoreButtonLatches(const int latches[kButtonCount]);
 int MoveMenuCursor(float* cursor, int up, int down, float min, float max);
 // Clears key state, pad buttons, button state and latches (program start and
 // tests); the button keys are left as they are.

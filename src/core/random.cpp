@@ -10,6 +10,8 @@ uint32_t g_fixedSeed = 1;
 
 void SeedRandom(uint32_t seed) { g_state = seed; }
 
+uint32_t RandomState() { return g_state; }
+
 int NextRandom() {
     g_state = g_state * 1103515245u + 12345u;
     return static_cast<int>((g_state >> 16) & 0x7FFF);

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 void SeedRandom(uint32_t seed);
+// The generator's whole state: SeedRandom(RandomState()) goes on with the same numbers.
+uint32_t RandomState();
 int NextRandom();  // 0..32767
 // lo + next % (hi - lo): in [lo, hi).
 int RandomRange(int hi, int lo);

@@ -19,3 +19,8 @@ constexpr int kSceneCount = 12;
 
 // The scene whose handler runs next frame; a handler changes scene by writing it.
 extern int SceneId;
+
+// The scenes of one stage attempt: from the stage load to the stage-end banner.
+bool InStageAttempt(int scene);
+// A scene's name in words ("play", "stage end"), "no scene" outside the table.
+const char* SceneName(int scene);

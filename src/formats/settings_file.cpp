@@ -56,6 +56,8 @@ const SettingRow kRows[] = {
     {"sound", "mute", Kind::Flag, 0, 0, FIELD(mute), "no sound at all"},
     {"focus", "pause_on_focus_loss", Kind::Flag, 0, 0, FIELD(pauseOnFocusLoss),
      "another window in front pauses the countdown and play"},
+    {"replays", "kept", Kind::Whole, 0, 1000, FIELD(replaysKept),
+     "replays kept besides the hiscore table's, 0 to 1000 (the oldest go first)"},
 };
 
 #undef FIELD

@@ -1,14 +1,15 @@
 // The player's settings file (settings.ini): display, keys, mouse, game
-// controller, sound and focus. Every key is optional and the game never
-// writes the file; `zorbat --print-settings` prints a complete one with every
-// default. The keys are the rows of one table (settings_file.cpp), from which
-// the reader, the printed file and the help text are all made.
+// controller, sound, focus and replays. Every key is optional and the game
+// never writes the file; `zorbat --print-settings` prints a complete one with
+// every default. The keys are the rows of one table (settings_file.cpp), from
+// which the reader, the printed file and the help text are all made.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "core/buttons.h"
+#include "formats/replay_store.h"
 
 struct PlayerSettings {
     // [display]
@@ -30,6 +31,8 @@ struct PlayerSettings {
     bool mute = false;
     // [focus]
     bool pauseOnFocusLoss = true;
+    // [replays]
+    int replaysKept = kDefaultReplaysKept;
 };
 
 // Reads settings text into `settings`, which keeps whatever the text does not

@@ -8,6 +8,7 @@
 #include "core/scene_id.h"
 #include "formats/data_dir.h"
 #include "formats/stage_files.h"
+#include "game/play.h"
 #include "game/player.h"
 #include "game/shots.h"
 #include "game/stage.h"
@@ -59,6 +60,10 @@ bool SetUpStageActors(const char* actorPath, const char* mapPath) {
     StageObjectCount = ReadStageObjectFile(mapPath, StageObjects, StageObjectColliders, kMaxStageObjects);
     SetStageObject(&Floor, "FLOOR", 1.0f, Vec3{0, 0, 0}, Vec3{0, 0, 0}, Vec3{9, 9, 9});
     ReadCameraSetup(mapPath, &Camera);
+    // Hits are tested where the actors now stand, from the first frame of play
+    // on: not where the previous stage's actors of the same slots last stood.
+    UpdateActorColliders(&Player, 1);
+    UpdateActorColliders(Enemies, EnemyCount);
 
     int loadScene = SceneStageLoad;
     UpdatePlayer(&Player, &loadScene);  // clears the velocity and the fire cool-down

@@ -74,6 +74,21 @@ void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]) {
     std::memcpy(buttons, g_mouseButtons, 3);
 }
 
+void PlatformMousePending(int* dx, int* dy, int* buttons) {
+    *dx = *dy = *buttons = 0;
+    if (!g_mouseOpen || !PlatformWindowActive()) return;
+    *dx = g_mouseDx;
+    *dy = g_mouseDy;
+    for (int b = 0; b < 3; ++b)
+        if (g_mouseButtons[b]) *buttons |= 1 << b;
+}
+
+void PlatformMouseSetPending(int dx, int dy, int buttons) {
+    g_mouseDx = dx;
+    g_mouseDy = dy;
+    for (int b = 0; b < 3; ++b) g_mouseButtons[b] = (buttons & (1 << b)) ? 0x80 : 0;
+}
+
 void PlatformMouseFeed(const PlatformEvent& ev) {
     if (ev.type == EvMouseMotion && g_mouseOpen && PlatformWindowActive()) {
         g_mouseDx += ev.dx;

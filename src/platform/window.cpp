@@ -15,6 +15,7 @@ SDL_Window* g_window = nullptr;
 bool g_videoUp = false;
 bool g_active = true;
 bool g_scripted = false;
+bool g_controlKeys = false;
 DisplayOptions g_display;
 
 // Scripted events wait here ahead of the real ones.
@@ -59,10 +60,10 @@ bool Translate(const SDL_Event& e, PlatformEvent* out) {
             return false;
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
-            if (g_scripted) return false;
+            if (g_scripted && !(g_controlKeys && e.type == SDL_KEYDOWN && !e.key.repeat)) return false;
             const int vk = VirtualKeyFromKeycode(e.key.keysym.sym);
             if (vk == 0) return false;
-            out->type = e.type == SDL_KEYDOWN ? EvKeyDown : EvKeyUp;
+            out->type = g_scripted ? EvControlKey : (e.type == SDL_KEYDOWN ? EvKeyDown : EvKeyUp);
             out->code = vk;
             out->flags = ((e.key.keysym.mod & KMOD_ALT) ? kEvAlt : 0) | (e.key.repeat ? kEvRepeat : 0);
             return true;
@@ -268,7 +269,7 @@ void PlatformWindowSize(int* width, int* height) {
 void PlatformShowWindow() {
     if (!g_window) return;
     SDL_ShowWindow(g_window);
-    if (!g_scripted) SDL_RaiseWindow(g_window);
+    if (!g_scripted || g_controlKeys) SDL_RaiseWindow(g_window);
 }
 
 void PlatformDestroyWindow() {
@@ -301,6 +302,12 @@ void PlatformInjectEvent(const PlatformEvent& ev) {
 
 void PlatformSetScripted(bool scripted) { g_scripted = scripted; }
 bool PlatformScripted() { return g_scripted; }
+
+void PlatformSetControlKeys(bool on) { g_controlKeys = on; }
+
+void PlatformSetActive(bool active) {
+    if (g_scripted) g_active = active;
+}
 
 bool PlatformWindowActive() {
     if (g_scripted || !g_window) return g_active;

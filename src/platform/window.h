@@ -50,6 +50,7 @@ enum PlatformEventType {
     EvPadButton,    // code = PadButtonId, down = 1 pressed
     EvPadAxis,      // code = PadAxisId, dx = position
     EvPadRemoved,   // a controller was unplugged
+    EvControlKey,   // a key pressed while a recorded run plays back: code = virtual-key
 };
 
 // Flags of a key event.
@@ -96,8 +97,13 @@ constexpr int kPlatformInjectCapacity = 256;
 void PlatformInjectEvent(const PlatformEvent& ev);
 // When scripted, real input events (keys, mouse, controllers, focus) are discarded.
 void PlatformSetScripted(bool scripted);
+// While scripted, real key presses come as EvControlKey instead of being
+// discarded (playback takes Space and Escape this way); off by default.
+void PlatformSetControlKeys(bool on);
 bool PlatformScripted();
 bool PlatformWindowActive();
+// Scripted runs only: the window's activation, as a focus event would set it.
+void PlatformSetActive(bool active);
 
 // Win32 virtual-key code for an SDL keycode, 0 for keys the game does not know.
 int VirtualKeyFromKeycode(int sdlKeycode);
@@ -106,6 +112,11 @@ int VirtualKeyFromKeycode(int sdlKeycode);
 bool PlatformMouseOpen();
 void PlatformMouseClose();
 void PlatformMouseRead(int* dx, int* dy, uint8_t buttons[3]);
+// What the next read would return, without taking it: the motion and the
+// buttons held (bit b for button b).
+void PlatformMousePending(int* dx, int* dy, int* buttons);
+// Replaces what the next read returns (a recorded run played back).
+void PlatformMouseSetPending(int dx, int dy, int buttons);
 // What reaches the mouse device: motion (EvMouseMotion) and buttons
 // (EvMouseButton), after the input mapping.
 void PlatformMouseFeed(const PlatformEvent& ev);

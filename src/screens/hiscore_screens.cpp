@@ -6,6 +6,7 @@
 #include "core/scene_id.h"
 #include "formats/data_dir.h"
 #include "formats/hiscore.h"
+#include "formats/replay_store.h"
 #include "game/stage.h"
 #include "graphics/device.h"
 #include "screens/screen_draw.h"
@@ -186,6 +187,8 @@ void NameEntryScene() {
 
     if (ButtonPressed(ButtonEnter) == 1) {
         HiscoreWrite(HiscorePath(), HiscoreTable);
+        // The run's replay stays for as long as the table holds its entry.
+        KeepReplayWithHiscore(stage, entry->name, entry->score);
         LeaveNameEntry();
     }
 }

@@ -37,6 +37,8 @@ const OptionRow kOptions[] = {
      }},
     {"--print-settings", nullptr, "print a settings file with every default and exit",
      [](CommandLine* l, const char*) -> const char* { l->printSettings = true; return nullptr; }},
+    {"--replay", "FILE", "watch a recorded stage attempt (Space: double speed, Escape: stop)",
+     [](CommandLine* l, const char* v) -> const char* { l->replay = v; return nullptr; }},
 };
 
 const OptionRow* FindOption(const char* name) {
@@ -103,12 +105,15 @@ void PrintHelp(std::FILE* to) {
     std::fprintf(to, "A key of [keys] takes one or two key names: A to Z, 0 to 9, F1 to F10, Left,\n"
                      "Right, Up, Down, Space, Return, Shift, Control, Alt, Tab, Backspace, Insert,\n"
                      "Delete, Home, End, PageUp, PageDown, Keypad0 to Keypad9.\n"
+                     "\nEvery stage attempt is recorded as a replay in $XDG_DATA_HOME/zorbat/replays/\n"
+                     "(as many as [replays] kept says, and those of the hiscore table's runs in\n"
+                     "its hiscore/ folder).\n"
                      "\nF11 or Alt+Enter switch fullscreen; F12 saves a screenshot in the pictures\n"
                      "folder ($XDG_PICTURES_DIR/zorbat, else $XDG_DATA_HOME/zorbat/screenshots).\n"
                      "\nEnvironment:\n"
                      "  ZORBAT_DATA_DIR      a folder holding the game's data\n"
                      "  ZORBAT_SOUNDFONT     the General MIDI soundfont (.sf2) the music plays with\n"
-                     "  XDG_DATA_HOME        where the hiscore goes when the data folder is read-only\n"
+                     "  XDG_DATA_HOME        where the replays go, and the hiscore when the data folder is read-only\n"
                      "  XDG_CONFIG_HOME      where zorbat/settings.ini is looked for\n"
                      "\nSee zorbat(6) for the controls.\n");
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdio>
 
+#include <string>
+
 struct CommandLine {
     bool help = false;
     bool version = false;
@@ -10,6 +12,7 @@ struct CommandLine {
     // Over the settings file: -1 as it says, 0 --window, 1 --fullscreen.
     int fullscreen = -1;
     int scale = 0;  // --scale N; 0 as the settings file says
+    std::string replay;  // a replay to watch instead of playing
 };
 
 // Reads the arguments. Returns -1 when the game should start, else the exit

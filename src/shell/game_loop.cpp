@@ -20,6 +20,7 @@
 #include "platform/system.h"
 #include "platform/window.h"
 #include "shell/input_map.h"
+#include "shell/replay.h"
 #include "shell/scenes.h"
 #include "shell/screenshot.h"
 #include "sound/sound.h"
@@ -27,6 +28,7 @@
 namespace {
 
 uint32_t g_nextDue = 0;
+uint32_t g_period = kFramePeriodMs;
 bool g_paced = true;
 uint32_t (*g_clock)() = nullptr;
 
@@ -36,8 +38,9 @@ uint32_t Now() { return g_clock ? g_clock() : PlatformMillis(); }
 
 void SetFrameClockSource(uint32_t (*clock)()) { g_clock = clock; }
 void SetFramePacing(bool paced) { g_paced = paced; }
+void SetFramePeriod(int ms) { g_period = ms > 0 ? uint32_t(ms) : kFramePeriodMs; }
 
-void FrameClockStart() { g_nextDue = Now() + 16; }
+void FrameClockStart() { g_nextDue = Now() + g_period; }
 
 int FrameClockDue() {
     if (!g_paced) return 1;
@@ -45,7 +48,7 @@ int FrameClockDue() {
     if (now < g_nextDue) return 0;
     // Scheduled from the moment the due frame was seen: time lost to a long
     // frame is never made up, and two frames never run back to back.
-    g_nextDue = Now() + 16;
+    g_nextDue = Now() + g_period;
     return 1;
 }
 
@@ -136,7 +139,8 @@ int RunGame(const RunOptions& options) {
         if (PlatformPeekEvent()) {
             // Messages first: a frame never runs while one is waiting.
             PlatformNextEvent(&ev);
-            DeliverInput(ev);
+            if (ev.type == EvControlKey) ReplayControlKey(ev.code);
+            else DeliverInput(ev);
         } else {
             if (FrameClockDue()) {
                 ++framesRun;
@@ -145,7 +149,9 @@ int RunGame(const RunOptions& options) {
                 const bool screenshot = TakeScreenshotRequest();
                 if (screenshot) RdCaptureNextPresent();
                 InputFrame();
+                ReplayBeforeScene();
                 DispatchScene();
+                ReplayAfterScene();
                 if (screenshot) SaveScreenshot();
                 if (options.afterFrame) options.afterFrame(framesRun, options.ctx);
             }
@@ -156,6 +162,7 @@ int RunGame(const RunOptions& options) {
             if (options.paced) PlatformSleep(2);
         }
     }
+    ReplayLoopEnded();
     TearDown();
     PlatformShutdownVideo();
     return QuitExitCode();

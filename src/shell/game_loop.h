@@ -17,6 +17,10 @@ struct RunOptions {
 // quit request's exit code, or 1 when there is no window to play in.
 int RunGame(const RunOptions& options);
 
+// A frame every 16 ms; a replay watched at double speed halves it.
+constexpr int kFramePeriodMs = 16;
+void SetFramePeriod(int ms);
+
 void FrameClockStart();
 int FrameClockDue();
 // Paced, waits until the next frame is due; with a test clock, 1 ms as always.

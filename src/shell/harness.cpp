@@ -20,6 +20,7 @@
 #include "platform/window.h"
 #include "shell/game_loop.h"
 #include "shell/input_map.h"
+#include "shell/replay.h"
 #include "shell/state_dump.h"
 
 namespace {
@@ -136,11 +137,40 @@ bool FrameSpec(const char* arg, int* frame, std::string* path) {
     return true;
 }
 
+// After a replay was checked: what the run found, and the exit status.
+int ReportReplay(const HarnessOptions& options, int rc) {
+    const int differs = PlaybackFirstDifference();
+    const int played = PlaybackFramesPlayed();
+    const int frames = PlaybackFrames();
+    const char* file = options.replay.c_str();
+    if (differs >= 0) {
+        std::fprintf(stderr, "zorbat-harness: %s: frame %d of %d (the run's frame %d) differs from the recording\n",
+                     file, differs, frames, differs + PlaybackStageLoadRunFrame());
+        return 1;
+    }
+    if (rc != 0) return rc;
+    if (played < frames) {
+        std::fprintf(stderr, "zorbat-harness: %s: the run ended after %d of its %d frames\n", file, played, frames);
+        return 1;
+    }
+    std::printf("zorbat-harness: %s: all %d frames as recorded\n", file, frames);
+    return 0;
+}
+
 }  // namespace
 
 int RunHarness(const HarnessOptions& options) {
     // A message box would wait for a click that never comes.
     SetMessageBoxesEnabled(false);
+    if (!options.replay.empty()) {
+        std::string error;
+        if (!LoadReplay(options.replay.c_str(), &error)) {
+            std::fprintf(stderr, "zorbat-harness: %s: %s\n", options.replay.c_str(), error.c_str());
+            return 2;
+        }
+        StartPlayback(options.verify, false);
+    }
+    RecordAttemptsTo(options.record);
     SetFixedSeed(true, options.seed);
     PlatformSetScripted(true);
     ResetQuit();
@@ -161,11 +191,24 @@ int RunHarness(const HarnessOptions& options) {
     ro.frameStart = FrameStart;
     ro.afterFrame = AfterFrame;
     ro.ctx = &run;
-    const int rc = RunGame(ro);
+    int rc = RunGame(ro);
     PlatformSetScripted(false);
     SetFixedSeed(false, 0);
-    // 1 with no window or when a fatal message ended the game; otherwise 3
-    // when a screenshot or a state dump could not be written.
+    if (!options.replay.empty()) {
+        StopPlayback();
+        if (options.verify) rc = ReportReplay(options, rc);
+    }
+    if (!options.record.empty()) {
+        const bool written = RecordedFileWritten();
+        RecordAttemptsTo("");
+        if (!written) {
+            std::fprintf(stderr, "zorbat-harness: no stage attempt recorded to %s\n", options.record.c_str());
+            run.writeFailed = true;
+        }
+    }
+    // 1 with no window, when a fatal message ended the game or a checked
+    // replay differed; otherwise 3 when a screenshot, a state dump or the
+    // replay asked for could not be written.
     if (rc != 0) return rc;
     return run.writeFailed ? 3 : 0;
 }
@@ -174,9 +217,10 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
                       int* exitCode) {
     *exitCode = 2;
     const char* usage =
-        "usage: zorbat-harness --frames N [--dir DIR] [--seed S] [--script FILE]\n"
+        "usage: zorbat-harness --frames N [--dir DIR] [--seed S] [--script FILE] [--record FILE]\n"
         "                      [--screenshot F:FILE.png]... [--state F:FILE.json]... [--realtime]\n"
-        "                      [--timings] [--pause-on-focus-loss]\n";
+        "                      [--timings] [--pause-on-focus-loss]\n"
+        "       zorbat-harness --replay FILE [--verify | --frames N] [--dir DIR] [--screenshot ...]...\n";
     bool haveFrames = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -185,6 +229,10 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
             out->realtime = true;
         } else if (a == "--timings") {
             out->timings = true;
+        } else if (a == "--verify") {
+            out->verify = true;
+        } else if ((a == "--replay" || a == "--record") && hasValue) {
+            (a == "--replay" ? out->replay : out->record) = argv[++i];
         } else if (a == "--pause-on-focus-loss") {
             out->pauseOnFocusLoss = true;
         } else if (a == "--frames" && hasValue) {
@@ -232,7 +280,19 @@ bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* d
             return false;
         }
     }
-    if (!haveFrames) {
+    const bool replay = !out->replay.empty();
+    const char* clash = nullptr;
+    if (out->verify && !replay) clash = "--verify checks a --replay";
+    else if (replay && !out->script.empty()) clash = "--replay plays instead of a --script";
+    else if (replay && !out->record.empty()) clash = "--replay cannot --record";
+    else if (out->verify && haveFrames) clash = "--verify plays the whole replay: no --frames";
+    if (clash) {
+        std::fprintf(stderr, "zorbat-harness: %s\n", clash);
+        return false;
+    }
+    // A replay ends the run itself, after its last frame.
+    if (replay && !haveFrames) out->frames = 1 << 30;
+    else if (!haveFrames) {
         std::fprintf(stderr, "%s", usage);
         return false;
     }

@@ -24,6 +24,11 @@ struct HarnessOptions {
     std::vector<ScriptEvent> script;
     std::vector<std::pair<int, std::string>> screenshots;  // frame, PNG path
     std::vector<std::pair<int, std::string>> states;       // frame, JSON path
+    // A replay played instead of a script (the run ends with it), and whether
+    // its digests are checked; a file the run's last stage attempt is recorded to.
+    std::string replay;
+    bool verify = false;
+    std::string record;
     // Called before the loop looks for each frame: may queue input with PlatformInjectEvent.
     void (*inputHook)(int frame, void* ctx) = nullptr;
     // Called when each frame has run (tests).
@@ -32,8 +37,9 @@ struct HarnessOptions {
 };
 
 // Runs the game from start-up; returns 0 after tear-down, 1 when there is no
-// window or a fatal message ended the game, 3 when a screenshot or a state
-// dump could not be written.
+// window or a fatal message ended the game, or a checked replay differed from
+// its recording; 2 when the replay cannot be played; 3 when a screenshot, a
+// state dump or the replay asked for could not be written.
 int RunHarness(const HarnessOptions& options);
 // Parses the command line; on an error prints it and returns false with the exit code.
 bool ParseHarnessArgs(int argc, char** argv, HarnessOptions* out, std::string* dir, int* exitCode);

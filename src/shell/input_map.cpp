@@ -176,6 +176,7 @@ void InputFrame() {
 
 bool FocusPausePending() { return g_focusPause; }
 void ClearFocusPause() { g_focusPause = false; }
+void RequestFocusPause() { g_focusPause = true; }
 
 bool TakeScreenshotRequest() {
     const bool wanted = g_screenshot;

@@ -41,5 +41,7 @@ void InputFrame();
 // not been taken yet (see DispatchScene).
 bool FocusPausePending();
 void ClearFocusPause();
+// Asks for that pause as a lost focus does (a recorded run played back).
+void RequestFocusPause();
 // F12 was pressed since the last call.
 bool TakeScreenshotRequest();

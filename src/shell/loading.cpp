@@ -19,6 +19,7 @@
 #include "sound/sound.h"
 
 int LoadingFrames = 0;
+bool LoadingMakesHiscoreFile = true;
 
 // Every texture but the loading picture, in the order they are loaded.
 static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
@@ -33,7 +34,7 @@ static const int kTextureLoadOrder[kManifestTextureCount - 1] = {
 
 static void LoadEverything() {
     // Only whether the file is there is asked; the table is read by the title.
-    HiscoreEnsureFile(HiscorePath());
+    if (LoadingMakesHiscoreFile) HiscoreEnsureFile(HiscorePath());
     const std::string meshArchive = DataFile(kMeshArchive);
     const std::string meshTextures = DataFile(kMeshTextureDir);
     const std::string imageArchive = DataFile(kImageArchive);

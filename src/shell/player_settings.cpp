@@ -1,5 +1,6 @@
 #include "shell/player_settings.h"
 
+#include "formats/replay_store.h"
 #include "formats/settings_file.h"
 #include "platform/audio.h"
 #include "platform/window.h"
@@ -21,4 +22,5 @@ void ApplyPlayerSettings(const PlayerSettings& s) {
     input.keys = s.keys;
     input.pauseOnFocusLoss = s.pauseOnFocusLoss;
     SetInputSettings(input);
+    SetReplaysKept(s.replaysKept);
 }
