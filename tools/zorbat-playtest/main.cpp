@@ -35,7 +35,7 @@ struct Options {
     int jobs = 2;
     std::string json = "playtest.json";
     bool replay = false;
-    RunSpec replaySpec;
+    RunPlan replaySpec;
     std::string script, state;
 };
 
@@ -84,16 +84,16 @@ bool ParsePilots(const std::string& text, std::vector<int>* out) {
     return !out->empty();
 }
 
-bool ParseReplay(const std::string& text, RunSpec* spec) {
+bool ParseReplay(const std::string& text, RunPlan* plan) {
     const std::vector<std::string> parts = Split(text, ':');
     long stage, seed;
     if (parts.size() != 3 || !Number(parts[0].c_str(), 1, 3, &stage) ||
         !Number(parts[2].c_str(), 0, 4294967295L, &seed))
         return false;
-    spec->stage = static_cast<int>(stage);
-    spec->pilot = PilotByName(parts[1].c_str());
-    spec->seed = static_cast<uint32_t>(seed);
-    return spec->pilot >= 0;
+    plan->stage = static_cast<int>(stage);
+    plan->pilot = PilotByName(parts[1].c_str());
+    plan->seed = static_cast<uint32_t>(seed);
+    return plan->pilot >= 0;
 }
 
 bool ParseArgs(int argc, char** argv, Options* o) {
@@ -157,7 +157,7 @@ bool WriteAll(int fd, const void* data, size_t size) {
 
 // The game's state is one set of globals, so runs go to worker processes,
 // each playing every jobs-th run and handing its results back through a pipe.
-bool PlayAll(const std::vector<RunSpec>& specs, int jobs, std::vector<RunResult>* results) {
+bool PlayAll(const std::vector<RunPlan>& plans, int jobs, std::vector<RunResult>* results) {
     std::vector<int> fds;
     std::vector<pid_t> pids;
     for (int w = 0; w < jobs; ++w) {
@@ -175,10 +175,10 @@ bool PlayAll(const std::vector<RunSpec>& specs, int jobs, std::vector<RunResult>
         if (pid == 0) {
             close(p[0]);
             PrepareHeadlessGame();
-            for (size_t i = static_cast<size_t>(w); i < specs.size(); i += static_cast<size_t>(jobs)) {
+            for (size_t i = static_cast<size_t>(w); i < plans.size(); i += static_cast<size_t>(jobs)) {
                 RunResult r;
                 std::string error;
-                if (!PlayRun(specs[i], &r, nullptr, &error)) {
+                if (!PlayRun(plans[i], &r, nullptr, &error)) {
                     std::fprintf(stderr, "zorbat-playtest: %s\n", error.c_str());
                     _exit(1);
                 }
@@ -210,7 +210,7 @@ bool PlayAll(const std::vector<RunSpec>& specs, int jobs, std::vector<RunResult>
                 if (progress) {
                     size_t all = 0;
                     for (const auto& r : received) all += r.size() / sizeof(RunResult);
-                    std::fprintf(stderr, "\rzorbat-playtest: %zu of %zu runs", all, specs.size());
+                    std::fprintf(stderr, "\rzorbat-playtest: %zu of %zu runs", all, plans.size());
                 }
             } else if (n == 0 || errno != EINTR) {
                 close(open[w].fd);
@@ -228,7 +228,7 @@ bool PlayAll(const std::vector<RunSpec>& specs, int jobs, std::vector<RunResult>
     }
     if (!ok) return false;
     // Back in the order asked for: worker w played runs w, w + jobs, ...
-    results->assign(specs.size(), RunResult{});
+    results->assign(plans.size(), RunResult{});
     for (size_t w = 0; w < received.size(); ++w) {
         const size_t count = received[w].size() / sizeof(RunResult);
         for (size_t k = 0; k < count; ++k)
@@ -249,10 +249,10 @@ int main(int argc, char** argv) {
     }
     if (o.replay) return WriteReplay(o.replaySpec, o.script, o.state) ? 0 : 1;
 
-    std::vector<RunSpec> specs;
+    std::vector<RunPlan> plans;
     for (int stage : o.stages)
         for (int pilot : o.pilots)
-            for (int k = 0; k < o.seeds; ++k) specs.push_back(RunSpec{stage, pilot, o.firstSeed + static_cast<uint32_t>(k)});
+            for (int k = 0; k < o.seeds; ++k) plans.push_back(RunPlan{stage, pilot, o.firstSeed + static_cast<uint32_t>(k)});
     // A stage that cannot be read is reported once, before anything is played.
     for (int stage : o.stages) {
         std::string error;
@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
     }
     const auto start = std::chrono::steady_clock::now();
     std::vector<RunResult> results;
-    if (!PlayAll(specs, o.jobs, &results)) {
+    if (!PlayAll(plans, o.jobs, &results)) {
         std::fprintf(stderr, "zorbat-playtest: a worker failed\n");
         return 1;
     }

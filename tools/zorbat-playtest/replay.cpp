@@ -6,12 +6,12 @@
 #include "pilots.h"
 #include "shell/state_dump.h"
 
-bool WriteReplay(const RunSpec& spec, const std::string& scriptPath, const std::string& statePath) {
+bool WriteReplay(const RunPlan& plan, const std::string& scriptPath, const std::string& statePath) {
     PrepareHeadlessGame();
     RunResult r;
     std::vector<InputLine> inputs;
     std::string error;
-    if (!PlayRun(spec, &r, &inputs, &error)) {
+    if (!PlayRun(plan, &r, &inputs, &error)) {
         std::fprintf(stderr, "zorbat-playtest: %s\n", error.c_str());
         return false;
     }
@@ -22,13 +22,13 @@ bool WriteReplay(const RunSpec& spec, const std::string& scriptPath, const std::
         return false;
     }
     std::fprintf(f, "# Stage %d flown by the %s pilot, seed %u: %d play frames, harness frames %d..%d.\n",
-                 spec.stage, PilotName(spec.pilot), spec.seed, r.frames, kFirstPlayFrame, last);
-    std::fprintf(f, "# zorbat-harness --seed %u --frames %d --script %s\n", spec.seed, last, scriptPath.c_str());
+                 plan.stage, PilotName(plan.pilot), plan.seed, r.frames, kFirstPlayFrame, last);
+    std::fprintf(f, "# zorbat-harness --seed %u --frames %d --script %s\n", plan.seed, last, scriptPath.c_str());
     // From the title (it takes keys once faded in) to the chosen stage; the
     // stage loads on the frame after Space and counts down for 181 frames.
     std::fputs("80 tap RETURN\n", f);
-    if (spec.stage >= 2) std::fputs("82 tap DOWN\n", f);
-    if (spec.stage >= 3) std::fputs("84 tap DOWN\n", f);
+    if (plan.stage >= 2) std::fputs("82 tap DOWN\n", f);
+    if (plan.stage >= 3) std::fputs("84 tap DOWN\n", f);
     std::fputs("86 tap SPACE\n", f);
     for (const InputLine& line : inputs)
         std::fprintf(f, "%d %s\n", kFirstPlayFrame + line.playFrame - 1, line.event.c_str());
@@ -41,10 +41,10 @@ bool WriteReplay(const RunSpec& spec, const std::string& scriptPath, const std::
         return false;
     }
     static const char* const kEnds[3] = {"cleared", "game over", "time out"};
-    std::printf("stage %d, %s, seed %u: %s after %d play frames (life %d, %d frames left)\n", spec.stage,
-                PilotName(spec.pilot), spec.seed, kEnds[r.endReason < 0 || r.endReason > 2 ? 2 : r.endReason],
+    std::printf("stage %d, %s, seed %u: %s after %d play frames (life %d, %d frames left)\n", plan.stage,
+                PilotName(plan.pilot), plan.seed, kEnds[r.endReason < 0 || r.endReason > 2 ? 2 : r.endReason],
                 r.frames, r.life, r.timeLeft);
-    std::printf("zorbat-harness --seed %u --frames %d --script %s --state %d:END.json\n", spec.seed, last,
+    std::printf("zorbat-harness --seed %u --frames %d --script %s --state %d:END.json\n", plan.seed, last,
                 scriptPath.c_str(), last);
     return true;
 }

@@ -12,4 +12,4 @@ constexpr int kFirstPlayFrame = 269;
 // inputs frame by frame) and, when statePath is given, the game state after
 // its last frame as the harness's --state writes it; prints the harness
 // command that replays it. False with a message when it cannot.
-bool WriteReplay(const RunSpec& spec, const std::string& scriptPath, const std::string& statePath);
+bool WriteReplay(const RunPlan& plan, const std::string& scriptPath, const std::string& statePath);

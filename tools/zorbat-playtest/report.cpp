@@ -66,12 +66,12 @@ std::vector<Summary> Summarise(const std::vector<RunResult>& runs) {
     std::vector<std::vector<const RunResult*>> groups;
     for (const RunResult& r : runs) {
         size_t g = 0;
-        while (g < rows.size() && !(rows[g].stage == r.spec.stage && rows[g].pilot == r.spec.pilot)) ++g;
+        while (g < rows.size() && !(rows[g].stage == r.plan.stage && rows[g].pilot == r.plan.pilot)) ++g;
         if (g == rows.size()) {
             Summary s;
-            s.stage = r.spec.stage;
-            s.pilot = r.spec.pilot;
-            s.bestDefault = BestDefaultHiscore(r.spec.stage);
+            s.stage = r.plan.stage;
+            s.pilot = r.plan.pilot;
+            s.bestDefault = BestDefaultHiscore(r.plan.stage);
             rows.push_back(s);
             groups.emplace_back();
         }
@@ -156,7 +156,7 @@ bool WriteJson(const char* path, const std::vector<Summary>& rows, const std::ve
                      "%s\n{\"stage\":%d,\"pilot\":\"%s\",\"seed\":%u,\"end\":\"%s\",\"frames\":%d,"
                      "\"timeLeft\":%d,\"life\":%d,\"maxLife\":%d,\"score\":%d,\"enemies\":%d,\"killed\":%d,"
                      "\"beams\":%d,\"stars\":%d,\"hits\":%d,\"damage\":",
-                     i ? "," : "", r.spec.stage, PilotName(r.spec.pilot), r.spec.seed, EndName(r.endReason),
+                     i ? "," : "", r.plan.stage, PilotName(r.plan.pilot), r.plan.seed, EndName(r.endReason),
                      r.frames, r.timeLeft, r.life, r.maxLife, r.score, r.enemies, r.killed, r.beams, r.stars,
                      r.hits);
         double damage[kDamageSources];

@@ -166,18 +166,18 @@ bool StageReadable(int stage, std::string* error) {
     return ReadableFile(actorPath, error) && ReadableFile(mapPath, error);
 }
 
-bool PlayRun(const RunSpec& spec, RunResult* r, std::vector<InputLine>* inputs, std::string* error) {
+bool PlayRun(const RunPlan& plan, RunResult* r, std::vector<InputLine>* inputs, std::string* error) {
     *r = RunResult{};
-    r->spec = spec;
+    r->plan = plan;
     char actorPath[64], mapPath[64];
-    StagePaths(spec.stage, actorPath, mapPath);
+    StagePaths(plan.stage, actorPath, mapPath);
     if (!ReadableFile(actorPath, error) || !ReadableFile(mapPath, error)) return false;
 
     // The stage set-up as the stage-load scene runs it, but for the meshes,
     // which only drawing uses. The harness's --seed fixes the generator the
     // same way at start-up, and nothing draws from it before play.
-    SeedRandom(spec.seed);
-    StageNumber = spec.stage;
+    SeedRandom(plan.seed);
+    StageNumber = plan.stage;
     SceneId = SceneStageLoad;
     BeginStageRun();
     if (!SetUpStageActors(actorPath, mapPath)) {
@@ -189,7 +189,7 @@ bool PlayRun(const RunSpec& spec, RunResult* r, std::vector<InputLine>* inputs, 
     StartBanner = 120;
 
     Pilot pilot;
-    StartPilot(&pilot, spec.pilot, spec.seed);
+    StartPilot(&pilot, plan.pilot, plan.seed);
     static SightHistory sight;
     ClearSight(&sight);
     Controls held;

@@ -22,7 +22,7 @@ const char* DamageSourceName(int source);
 // The enemy kind (2..5) a source belongs to, 0 for none.
 int DamageSourceKind(int source);
 
-struct RunSpec {
+struct RunPlan {
     int stage = 1;
     int pilot = 0;
     uint32_t seed = 1;
@@ -30,7 +30,7 @@ struct RunSpec {
 
 // Plain data, so that worker processes can hand it back through a pipe.
 struct RunResult {
-    RunSpec spec;
+    RunPlan plan;
     int endReason;  // 0 clear, 1 game over, 2 time out
     int frames;     // play frames, the last one included
     int timeLeft;   // StageTime when it ended
@@ -56,4 +56,4 @@ void PrepareHeadlessGame();
 bool StageReadable(int stage, std::string* error);
 // Plays one run in the working directory's data/bin; false (with the reason)
 // when the stage files cannot be read. The pilot's inputs go to `inputs` when given.
-bool PlayRun(const RunSpec& spec, RunResult* result, std::vector<InputLine>* inputs, std::string* error);
+bool PlayRun(const RunPlan& plan, RunResult* result, std::vector<InputLine>* inputs, std::string* error);
