@@ -26,6 +26,7 @@ namespace {
 struct Soak {
     uint64_t rng = 88172645463325252ull;
     int frames = 0;
+    int played = 0;  // frames the game really ran
     int failures = 0;
     int exitsChosen = 0;
     int scenesSeen[kSceneCount] = {};
@@ -197,6 +198,7 @@ void Fail(Soak* s, int frame, const char* what) {
 
 void Check(int frame, void* ctx) {
     Soak* s = static_cast<Soak*>(ctx);
+    ++s->played;
     // Choosing Exit in the title asks to quit; the soak plays on.
     if (QuitRequested() && frame < s->frames) {
         ++s->exitsChosen;
@@ -321,10 +323,16 @@ int main(int argc, char** argv) {
     const long residentGrowthKb = WatchGrowthKb(soak.resident);
     std::printf("zorbat-soak: %d frames, seed %u, exits chosen %d, after warm-up: heap in use %ld KB, "
                 "growth %ld KB; resident %ld KB, growth %ld KB\nframes per scene:",
-                soak.frames, seed, soak.exitsChosen, soak.heap.levelKb, heapGrowthKb,
+                soak.played, seed, soak.exitsChosen, soak.heap.levelKb, heapGrowthKb,
                 soak.resident.levelKb, residentGrowthKb);
     for (int i = 0; i < kSceneCount; ++i) std::printf(" %d", soak.scenesSeen[i]);
     std::printf("\n");
+    // A run told to close (a signal, the window closed) ends early: what it
+    // did not play is not a pass.
+    if (soak.played < soak.frames) {
+        std::fprintf(stderr, "zorbat-soak: the game closed after %d of %d frames\n", soak.played, soak.frames);
+        ++soak.failures;
+    }
     if (heapGrowthKb >= 1024) Fail(&soak, soak.frames, "heap in use grew by 1 MB or more");
     if (residentGrowthKb >= 4096) Fail(&soak, soak.frames, "resident memory grew by 4 MB or more");
     if (soak.failures) {
