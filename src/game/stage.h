@@ -43,6 +43,11 @@ extern int RunTotal;
 extern int MaxLife;
 extern int EnemyCount;
 extern int StageObjectCount;
+// EnemyCount held to the table, for code that walks it and must not trust it
+// (state dumps, digests, the soak's checks).
+inline int EnemyCountInTable() {
+    return EnemyCount < 0 ? 0 : (EnemyCount > kMaxEnemies ? kMaxEnemies : EnemyCount);
+}
 
 // Player craft state.
 extern Vec3 PlayerVelocity;

@@ -68,7 +68,7 @@ uint64_t GameStateDigest() {
     Vec(&d, PlayerVelocity);
     d.Int(FireCooldown);
     Vec(&d, FollowAngles(nullptr));
-    const int enemies = EnemyCount < 0 ? 0 : (EnemyCount > kMaxEnemies ? kMaxEnemies : EnemyCount);
+    const int enemies = EnemyCountInTable();
     for (int i = 0; i < enemies; ++i) Record(&d, Enemies[i]);
     // Free slots hold whatever their last shot or effect left: only live ones count.
     for (int i = 0; i < kShotSlots; ++i) {

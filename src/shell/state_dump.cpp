@@ -71,7 +71,7 @@ bool WriteStateJson(const char* path, int frame) {
     std::fprintf(f, ",\"fireCooldown\":%d},", FireCooldown);
 
     std::fputs("\"enemies\":[", f);
-    const int enemies = EnemyCount < 0 ? 0 : (EnemyCount > kMaxEnemies ? kMaxEnemies : EnemyCount);
+    const int enemies = EnemyCountInTable();
     for (int i = 0; i < enemies; ++i) {
         const Actor& a = Enemies[i];
         std::fputs(i ? ",{\"tag\":" : "{\"tag\":", f);

@@ -214,7 +214,7 @@ void Check(int frame, void* ctx) {
         Fail(s, frame, "stage object count out of its table");
     if (!Finite(Player.position) || !Finite(Player.rotation) || !Finite(PlayerVelocity))
         Fail(s, frame, "player has a NaN or infinity");
-    const int enemies = EnemyCount < 0 ? 0 : (EnemyCount > kMaxEnemies ? kMaxEnemies : EnemyCount);
+    const int enemies = EnemyCountInTable();
     for (int i = 0; i < enemies; ++i) {
         const Actor& a = Enemies[i];
         bool ok = Finite(a.position) && Finite(a.rotation);
